@@ -1,0 +1,109 @@
+// The run of one start: name normalisation, line count and limit, the reader, the balloon,
+// the restore block, and the command file replacing the interchange file.
+#include "driver.h"
+
+#include "../balloon/balloon.h"
+#include "../reader/reader.h"
+#include "../state/state.h"
+#include "../writer/format.h"
+#include "../writer/writer.h"
+#include "messages.h"
+#include "textio.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void (*BalloonStopHook)(int status) = nullptr;
+
+void Stop(int status, const char *fmt, const char *name)
+{
+    ConPrintf(stderr, fmt, name);
+    if (BalloonStopHook != nullptr)
+        BalloonStopHook(status);
+    std::exit(status);
+}
+
+unsigned Tcopy(const char *source, const char *destination)
+{
+    static TextFile src, dst; // the run's two streams are not open yet, or no longer
+    if (!TextOpen(&src, source, false))
+        Stop(-1, MSG_OPEN, source);
+    if (!TextOpen(&dst, destination, true))
+        Stop(-1, MSG_OPEN, destination);
+    char     buf[255]; // one piece: at most 254 characters and the terminator
+    unsigned count = 0;
+    while (!src.eof && count <= jd_limit) {
+        int n = TextGets(buf, sizeof buf, &src);
+        if (n == 0)
+            break;
+        count++;
+        TextWrite(&dst, buf, n);
+    }
+    TextClose(&dst);
+    TextClose(&src);
+    return count;
+}
+
+// Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
+// what an interrupted run left there. When a rename after the first fails, the file goes back
+// to the name the host gave it, so that it is never stranded under an intermediate name.
+static void Normalise()
+{
+    if (!FileReplace(QVC_LOWER, QVC_STEP1))
+        return;
+    const char *at = QVC_STEP1;
+    if (FileReplace(QVC_STEP1, QVC_STEP2))
+        at = QVC_STEP2;
+    if (!FileReplace(at, QVC_FILE))
+        FileReplace(at, QVC_LOWER);
+}
+
+int Transform(int argc, char **argv)
+{
+    PAI = 3.141592653589793;
+    for (int i = 1; i < argc; i++)
+        if (argv[i][0] == '-' || argv[i][0] == '/')
+            opt(argv[i]);
+    if (isTest == 2)
+        ConPrintf(stdout, "#### debug #### \n");
+
+    Normalise();
+    unsigned jd_xmax = Tcopy(QVC_FILE, QVC_WORK);
+    if (!TextOpen(&fpw, QVC_WORK, true))
+        Stop(1, MSG_OPEN, QVC_WORK);
+    if (jd_xmax > jd_limit) {
+        TextPrintf(&fpw, LINE_OVERFLOW, jd_limit);
+        TextClose(&fpw);
+        return 1;
+    }
+    if (!TextOpen(&fp, QVC_FILE, false)) {
+        TextClose(&fpw);
+        Stop(1, MSG_OPEN, QVC_FILE);
+    }
+
+    QV_PATTERN(jd_xmax, jd_limit);
+    int code = Kobarn1();
+    if (code == 2)
+        TextPrintf(&fpw, LINE_NUMBER);
+    else if (code == 1)
+        TextPrintf(&fpw, LINE_COUNT);
+    if (isTest == 2) {
+        ConPrintf(stdout, "# ------------------ main() Pattern1 end file closing "
+                          "------------------ \n");
+        ConPrintf(stdout, "# jd_xmax= %d stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
+    }
+    if (isTest == 1) {
+        TextPrintf(&fpw, "# ------------------ main() Pattern1 end file closing "
+                         "------------------ \n");
+        TextPrintf(&fpw, "#    jd_xmax= %d stepcnt= %d KYlengTotal= %.8f\n", jd_xmax, stepcnt,
+                   KYlengTotal);
+    }
+    IniZokusei();
+    TextClose(&fp);
+    if (!TextClose(&fpw))
+        Stop(1, MSG_WRITE, QVC_WORK); // the host's file keeps its records
+
+    if (isTest == 0 && !FileReplace(QVC_WORK, QVC_FILE))
+        Stop(-1, MSG_OPEN, QVC_FILE);
+    return 0;
+}

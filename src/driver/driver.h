@@ -1,0 +1,19 @@
+// The transform driver: options, the file handshake with the host, the run, the exit status.
+#pragma once
+
+// Decodes one option argument, prefix character included, into the option variables.
+void opt(char *argument);
+
+// Copies source to destination piece by piece and returns the number of pieces, at most 50001.
+// Ends the run with status -1 when either file cannot be opened.
+unsigned Tcopy(const char *source, const char *destination);
+
+// One whole run of the tool in the working directory; returns the exit status.
+int Transform(int argc, char **argv);
+
+// Writes one message to standard error and ends the run with status. The tool exits; the
+// fuzzer, which runs the tool in process, replaces it through BalloonStopHook.
+[[noreturn]] void Stop(int status, const char *fmt, const char *name);
+
+// When set, Stop calls it instead of exiting; it must not return.
+extern void (*BalloonStopHook)(int status);

@@ -1,0 +1,25 @@
+// The fixed texts of the tool: file names, messages and the error lines of the command file.
+#pragma once
+
+#define QVC_LOWER "qvc_temp.txt" // the interchange file under the lower-case name
+#define QVC_STEP1 "QVC_x2x2.$$"  // first intermediate name
+#define QVC_STEP2 "QVC_x2x2.$$$" // second intermediate name
+#define QVC_FILE "QVC_TEMP.TXT"  // the interchange file
+#define QVC_WORK "QVC_TEMP.$$$"  // the command file under construction
+
+#define MSG_OPEN "Cannot open file: %s \n"
+#define MSG_WRITE "Cannot write file: %s \n"
+#define MSG_OPTION "\n illegal Option.\n"
+
+// "he  要素数オーバー    MAX=%u\n": element count over
+#define LINE_OVERFLOW "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b    MAX=%u\n"
+
+// "h# VELMAR3  指示データーエラー(番号が大きい)------ \n": the point number is too large
+#define LINE_NUMBER                                                                                \
+    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
+    "(\x94\xd4\x8d\x86\x82\xaa\x91\xe5\x82\xab\x82\xa2)------ \n"
+
+// "h# VELMAR3  指示データーエラー(指示数が３以上)------ \n": three or more indications
+#define LINE_COUNT                                                                                 \
+    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
+    "(\x8e\x77\x8e\xa6\x90\x94\x82\xaa\x82\x52\x88\xc8\x8f\xe3)------ \n"

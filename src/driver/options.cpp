@@ -1,0 +1,75 @@
+// The option decoder: one argument, one letter, one option variable.
+#include "../reader/scan.h"
+#include "../state/state.h"
+#include "../writer/format.h"
+#include "driver.h"
+#include "messages.h"
+
+// Remainder of n by m truncating toward zero, as C's % does; n may be INT_MIN.
+static int Rem(int n, int m)
+{
+    return static_cast<int>(static_cast<long long>(n) % m);
+}
+
+// Decodes argument: letter in character 2, either case; value from character 3, if any.
+void opt(char *argument)
+{
+    char        letter = argument[0] != '\0' ? argument[1] : '\0';
+    const char *value = letter != '\0' ? argument + 2 : "";
+    bool        has = value[0] != '\0'; // "no value: no change"
+    if (letter >= 'A' && letter <= 'Z')
+        letter = static_cast<char>(letter - 'A' + 'a');
+    switch (letter) {
+    case 'a': // label "A" to "I"; 0 gives "9"
+        if (has)
+            isNUM = Rem(ReadInt(value), 10) + 9;
+        break;
+    case 'b': // colour number
+        if (has)
+            wSCLR = Rem(ReadInt(value), 10);
+        break;
+    case 'c': // text style
+        if (has)
+            wCN = Rem(ReadInt(value), 10);
+        break;
+    case 'd': // label offset factor
+        if (has)
+            moji_offset = ReadDouble(value);
+        break;
+    case 'h': // 1: full-width label
+        if (has)
+            isZEN = Rem(ReadInt(value), 2);
+        break;
+    case 'n': // label "0" to "9"
+        if (has)
+            isNUM = Rem(ReadInt(value), 10);
+        break;
+    case 'p': // dot at the leader's end
+        if (has)
+            isTEN = Rem(ReadInt(value), 2);
+        break;
+    case 't': // debug level from one digit 1 to 6
+        isTest = 0;
+        if (has && value[0] >= '1' && value[0] <= '6')
+            isTest = value[0] - '0';
+        break;
+    case 'y': // arrow head at the leader's end
+        if (has)
+            isYA = Rem(ReadInt(value), 2);
+        break;
+    case 'e': // accepted, no effect
+    case 'm':
+    case 's':
+    case 'u':
+    case 'w':
+        break;
+    default:
+        ConPrintf(stderr, MSG_OPTION);
+        break;
+    }
+    if (isTest > 2) {
+        ConPrintf(stdout, "# --- command line option ---------------\n");
+        ConPrintf(stdout, "# --- wLC1=(%d)/(1--9)  wLC2=(%d)/(1--9)  wCN=(%d)/(0--9)\n", wLC1, wLC2,
+                  wCN);
+    }
+}

@@ -1,0 +1,170 @@
+// Field conversions done here rather than by the C library, so that every platform reads
+// the same values and no out-of-range number reaches undefined behaviour.
+#include "scan.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+Scan ScanFrom(const char *s, int n, int col)
+{
+    if (col > n)
+        return Scan{s + n, s + n, true}; // nothing to scan: every field fails
+    return Scan{s + col - 1, s + n, true};
+}
+
+static bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+static int Digit(char c, int base)
+{
+    int d = 99;
+    if (c >= '0' && c <= '9')
+        d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        d = c - 'A' + 10;
+    return d < base ? d : -1;
+}
+
+// Skips blanks and reads an optional sign; false when the scan has already failed.
+static bool Lead(Scan &sc, bool &neg)
+{
+    if (!sc.ok)
+        return false;
+    while (sc.p < sc.end && IsSpace(*sc.p))
+        sc.p++;
+    neg = false;
+    if (sc.p < sc.end && (*sc.p == '+' || *sc.p == '-')) {
+        neg = *sc.p == '-';
+        sc.p++;
+    }
+    return true;
+}
+
+// Reads the digits of base into a magnitude that stops growing past 2^32.
+static bool Digits(Scan &sc, int base, uint64_t &mag)
+{
+    const char *start = sc.p;
+    mag = 0;
+    for (int d; sc.p < sc.end && (d = Digit(*sc.p, base)) >= 0; sc.p++)
+        if (mag <= UINT32_MAX)
+            mag = mag * base + d;
+    if (sc.p == start)
+        sc.ok = false;
+    return sc.ok;
+}
+
+bool ScanInt(Scan &sc, int &v)
+{
+    bool     neg;
+    uint64_t mag;
+    if (!Lead(sc, neg) || !Digits(sc, 10, mag))
+        return false;
+    if (neg)
+        v = mag > uint64_t{INT32_MAX} + 1 ? INT32_MIN
+                                          : static_cast<int>(-static_cast<int64_t>(mag));
+    else
+        v = mag > INT32_MAX ? INT32_MAX : static_cast<int>(mag);
+    return true;
+}
+
+// "%x" reads an unsigned 32-bit value, a minus sign negating it modulo 2^32 and a magnitude
+// beyond 32 bits giving the largest one; it is stored as the int of the same bits.
+bool ScanHex(Scan &sc, int &v)
+{
+    bool neg;
+    if (!Lead(sc, neg))
+        return false;
+    if (sc.end - sc.p >= 3 && sc.p[0] == '0' && (sc.p[1] == 'x' || sc.p[1] == 'X') &&
+        Digit(sc.p[2], 16) >= 0)
+        sc.p += 2;
+    uint64_t mag;
+    if (!Digits(sc, 16, mag))
+        return false;
+    uint32_t u = mag > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(mag);
+    if (neg && mag <= UINT32_MAX)
+        u = 0u - u;
+    v = static_cast<int>(u);
+    return true;
+}
+
+static bool IsHexStart(const char *p, const char *end)
+{
+    if (p < end && Digit(*p, 16) >= 0)
+        return true;
+    return end - p >= 2 && p[0] == '.' && Digit(p[1], 16) >= 0;
+}
+
+// For a number that from_chars found out of range: true when it is too large, false when it
+// is too small. Decided by the position of its first nonzero digit and by its exponent.
+static bool TooLarge(const char *p, const char *end, bool hex)
+{
+    int64_t mag = 0; // digits before the point from the first nonzero one, or minus leading zeros
+    bool    point = false, nonzero = false;
+    for (; p < end && (*p == '.' || Digit(*p, hex ? 16 : 10) >= 0); p++) {
+        if (*p == '.')
+            point = true;
+        else if (!nonzero && *p != '0')
+            nonzero = true, mag += point ? 0 : 1;
+        else if (!nonzero && point)
+            mag--;
+        else if (nonzero && !point)
+            mag++;
+    }
+    Scan ex{p + 1, end, true};
+    int  e = 0;
+    if (p < end)
+        ScanInt(ex, e);
+    return (hex ? mag * 4 : mag) + e > 0;
+}
+
+bool ScanDouble(Scan &sc, double &v)
+{
+    bool neg;
+    if (!Lead(sc, neg))
+        return false;
+    if (sc.p < sc.end && (*sc.p == '+' || *sc.p == '-')) {
+        sc.ok = false; // a second sign
+        return false;
+    }
+    bool hex = sc.end - sc.p >= 2 && sc.p[0] == '0' && (sc.p[1] == 'x' || sc.p[1] == 'X');
+    if (hex && !IsHexStart(sc.p + 2, sc.end)) {
+        sc.p++; // "0x" without digits is the number 0 followed by "x"
+        v = neg ? -0.0 : 0.0;
+        return true;
+    }
+    const char *first = hex ? sc.p + 2 : sc.p;
+    double      x = 0.0;
+    auto        r = std::from_chars(first, sc.end, x,
+                             hex ? std::chars_format::hex : std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) {
+        sc.ok = false;
+        return false;
+    }
+    if (r.ec == std::errc::result_out_of_range) // from_chars leaves x alone here
+        x = TooLarge(first, r.ptr, hex) ? std::numeric_limits<double>::infinity() : 0.0;
+    sc.p = r.ptr;
+    v = neg ? -x : x;
+    return true;
+}
+
+int ReadInt(const char *s)
+{
+    Scan sc{s, s + std::strlen(s), true};
+    int  v = 0;
+    ScanInt(sc, v);
+    return v;
+}
+
+double ReadDouble(const char *s)
+{
+    Scan   sc{s, s + std::strlen(s), true};
+    double v = 0.0;
+    ScanDouble(sc, v);
+    return v;
+}

@@ -1,0 +1,123 @@
+// One small formatter in place of the C library's printf, whose output differs between
+// platforms for infinities, NaNs and the last digits of long fixed-point numbers.
+#include "format.h"
+
+#include "../driver/textio.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace
+{
+
+// The output of one FormatV call, bounded by its capacity.
+struct Out {
+    char *p;
+    int   n;
+    int   cap;
+};
+
+void Put(Out &o, const char *s, int n, int width, char pad)
+{
+    bool neg = n > 0 && s[0] == '-' && pad == '0';
+    if (neg) { // zero padding goes after the sign
+        Put(o, s, 1, 0, ' ');
+        s++, n--, width--;
+    }
+    for (int i = n; i < width; i++)
+        if (o.n < o.cap - 1)
+            o.p[o.n++] = pad;
+    for (int i = 0; i < n; i++)
+        if (o.n < o.cap - 1)
+            o.p[o.n++] = s[i];
+}
+
+} // namespace
+
+int FormatV(char *out, int cap, const char *fmt, va_list ap)
+{
+    Out  o{out, 0, cap};
+    char num[400]; // the longest fixed-point double with up to 60 decimals
+    for (const char *f = fmt; *f != '\0'; f++) {
+        if (*f != '%') {
+            Put(o, f, 1, 0, ' ');
+            continue;
+        }
+        f++;
+        char pad = ' ';
+        if (*f == '0')
+            pad = '0', f++;
+        int width = 0, prec = -1;
+        for (; *f >= '0' && *f <= '9'; f++)
+            width = width * 10 + (*f - '0');
+        if (*f == '.')
+            for (prec = 0, f++; *f >= '0' && *f <= '9'; f++)
+                prec = prec * 10 + (*f - '0');
+        if (prec > 60)
+            prec = 60;
+        if (*f == 'l')
+            f++;
+        std::to_chars_result r{num, std::errc{}};
+        switch (*f) {
+        case 'd':
+            r = std::to_chars(num, num + sizeof num, va_arg(ap, int));
+            break;
+        case 'u':
+            r = std::to_chars(num, num + sizeof num, va_arg(ap, unsigned));
+            break;
+        case 'x':
+            r = std::to_chars(num, num + sizeof num, va_arg(ap, unsigned), 16);
+            break;
+        case 'c':
+            num[0] = static_cast<char>(va_arg(ap, int));
+            r.ptr = num + 1;
+            break;
+        case 'f':
+            r = std::to_chars(num, num + sizeof num, va_arg(ap, double), std::chars_format::fixed,
+                              prec < 0 ? 6 : prec);
+            break;
+        case 'g':
+            r = std::to_chars(num, num + sizeof num, va_arg(ap, double), std::chars_format::general,
+                              prec < 0    ? 6
+                              : prec == 0 ? 1
+                                          : prec);
+            break;
+        case 's': {
+            const char *s = va_arg(ap, const char *);
+            Put(o, s, static_cast<int>(std::strlen(s)), width, ' ');
+            continue;
+        }
+        case '%':
+            Put(o, "%", 1, 0, ' ');
+            continue;
+        default: // unknown conversion: nothing
+            if (*f == '\0')
+                f--;
+            continue;
+        }
+        if (r.ec == std::errc{})
+            Put(o, num, static_cast<int>(r.ptr - num), width, pad);
+    }
+    o.p[o.n] = '\0';
+    return o.n;
+}
+
+void TextPrintf(TextFile *t, const char *fmt, ...)
+{
+    char    line[4096];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = FormatV(line, sizeof line, fmt, ap);
+    va_end(ap);
+    TextWrite(t, line, n);
+}
+
+void ConPrintf(FILE *f, const char *fmt, ...)
+{
+    char    line[4096];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = FormatV(line, sizeof line, fmt, ap);
+    va_end(ap);
+    std::fwrite(line, 1, n, f);
+}

@@ -35,6 +35,7 @@ struct ReaderCase {
     std::string                                  copied; // the command file afterwards
 };
 
+// clang-format off: the formatter cannot align this table
 const ReaderCase kReaderCases[] = {
     // Attributes and the first-value rule
     {"lg hex", "lga\n", 50000, {{"GROUP", 10}, {"GROUPi", 10}}, ""},
@@ -99,6 +100,7 @@ const ReaderCase kReaderCases[] = {
     {"limit 2", "# one\nlc3\nlc4\n# two\n", 2, {{"COLOR", 3}}, "# one\r\n"},
     {"bytes", std::string("\x82\x4f\n\0lc3\nlc4\0\n\r\n", 16), 50000, {{"COLOR", 4}}, ""},
 };
+// clang-format on
 
 TEST(Reader, RecordTable)
 {

@@ -6,7 +6,8 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct IntCase {
     std::string text;
@@ -17,26 +18,26 @@ struct IntCase {
 };
 
 const IntCase kIntCases[] = {
-    {"  42 x", false, true, 42, 2},
-    {"+7", false, true, 7, 0},
-    {"-13abc", false, true, -13, 3},
-    {"\t\v-0", false, true, 0, 0},
-    {"- 5", false, false, 77, 2},
-    {"abc", false, false, 77, 3},
-    {"", false, false, 77, 0},
-    {"2147483647", false, true, 2147483647, 0},
-    {"2147483648", false, true, 2147483647, 0},
-    {"-2147483648", false, true, -2147483647 - 1, 0},
-    {"-99999999999999999999999", false, true, -2147483647 - 1, 0},
-    {"99999999999999999999999 1", false, true, 2147483647, 2},
-    {"a", true, true, 10, 0},
-    {"1f", true, true, 31, 0},
-    {"0x1F", true, true, 31, 0},
-    {"0xg", true, true, 0, 2},
-    {"ffffffff", true, true, -1, 0},
-    {"-1", true, true, -1, 0},
-    {"123456789", true, true, -1, 0}, // beyond 32 bits: the largest value
-    {"g", true, false, 77, 1},
+    {"  42 x",                    false, true,  42,              2},
+    {"+7",                        false, true,  7,               0},
+    {"-13abc",                    false, true,  -13,             3},
+    {"\t\v-0",                    false, true,  0,               0},
+    {"- 5",                       false, false, 77,              2},
+    {"abc",                       false, false, 77,              3},
+    {"",                          false, false, 77,              0},
+    {"2147483647",                false, true,  2147483647,      0},
+    {"2147483648",                false, true,  2147483647,      0},
+    {"-2147483648",               false, true,  -2147483647 - 1, 0},
+    {"-99999999999999999999999",  false, true,  -2147483647 - 1, 0},
+    {"99999999999999999999999 1", false, true,  2147483647,      2},
+    {"a",                         true,  true,  10,              0},
+    {"1f",                        true,  true,  31,              0},
+    {"0x1F",                      true,  true,  31,              0},
+    {"0xg",                       true,  true,  0,               2},
+    {"ffffffff",                  true,  true,  -1,              0},
+    {"-1",                        true,  true,  -1,              0},
+    {"123456789",                 true,  true,  -1,              0}, // beyond 32 bits: the largest value
+    {"g",                         true,  false, 77,              1},
 };
 
 TEST(Scan, Integers)
@@ -61,23 +62,23 @@ struct DoubleCase {
 const double kInf = std::numeric_limits<double>::infinity();
 
 const DoubleCase kDoubleCases[] = {
-    {" 1.5 2", true, 1.5, 2},
-    {"-2.5e2x", true, -250.0, 1},
-    {"+.5", true, 0.5, 0},
-    {"1e", true, 1.0, 1},
-    {"1e+x", true, 1.0, 3},
-    {"0x1.8p1", true, 3.0, 0},
-    {"-0x10", true, -16.0, 0},
-    {"0xz", true, 0.0, 2},
-    {"inf", true, kInf, 0},
-    {"-Infinity", true, -kInf, 0},
-    {"1e400", true, kInf, 0},
-    {"-1e400", true, -kInf, 0},
-    {"1e-400", true, 0.0, 0},
-    {"0.0000000000000000000000000000001e-300", true, 0.0, 0},
-    {"+-1", false, 77.0, 2},
-    {".", false, 77.0, 1},
-    {"x1", false, 77.0, 2},
+    {" 1.5 2",                                 true,  1.5,    2},
+    {"-2.5e2x",                                true,  -250.0, 1},
+    {"+.5",                                    true,  0.5,    0},
+    {"1e",                                     true,  1.0,    1},
+    {"1e+x",                                   true,  1.0,    3},
+    {"0x1.8p1",                                true,  3.0,    0},
+    {"-0x10",                                  true,  -16.0,  0},
+    {"0xz",                                    true,  0.0,    2},
+    {"inf",                                    true,  kInf,   0},
+    {"-Infinity",                              true,  -kInf,  0},
+    {"1e400",                                  true,  kInf,   0},
+    {"-1e400",                                 true,  -kInf,  0},
+    {"1e-400",                                 true,  0.0,    0},
+    {"0.0000000000000000000000000000001e-300", true,  0.0,    0},
+    {"+-1",                                    false, 77.0,   2},
+    {".",                                      false, 77.0,   1},
+    {"x1",                                     false, 77.0,   2},
 };
 
 TEST(Scan, Doubles)

@@ -35,7 +35,6 @@ struct ReaderCase {
     std::string                                  copied; // the command file afterwards
 };
 
-// clang-format off: the formatter cannot align this table
 const ReaderCase kReaderCases[] = {
     // Attributes and the first-value rule
     {"lg hex", "lga\n", 50000, {{"GROUP", 10}, {"GROUPi", 10}}, ""},
@@ -100,7 +99,6 @@ const ReaderCase kReaderCases[] = {
     {"limit 2", "# one\nlc3\nlc4\n# two\n", 2, {{"COLOR", 3}}, "# one\r\n"},
     {"bytes", std::string("\x82\x4f\n\0lc3\nlc4\0\n\r\n", 16), 50000, {{"COLOR", 4}}, ""},
 };
-// clang-format on
 
 TEST(Reader, RecordTable)
 {
@@ -122,7 +120,6 @@ TEST(Reader, LongLinesArePieces)
     struct PieceCase {
         std::string input, copied;
     };
-    // clang-format off: the formatter cannot align this table
     const PieceCase cases[] = {
         // 300 characters: 254 copied without a line end, the rest dispatched on its own
         {"#" + std::string(299, 'a') + "\r\n", "#" + std::string(253, 'a')},
@@ -133,7 +130,6 @@ TEST(Reader, LongLinesArePieces)
         // a lone CR stays a character, CR LF is one line end
         {"# a\rb\r\n", "# a\rb\r\n"},
     };
-    // clang-format on
     for (const auto &c : cases) {
         Scratch dir;
         WriteFile(dir.At("in"), c.input);

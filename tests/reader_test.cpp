@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Every program-wide variable by name ("GROUP", "PX[1]"), as a double.
 double Value(const std::string &name)
@@ -28,13 +29,14 @@ double Value(const std::string &name)
 }
 
 struct ReaderCase {
-    const char                                  *what;
-    std::string                                  input;
-    unsigned                                     limit;
+    const char                                 *what;
+    std::string                                 input;
+    unsigned                                    limit;
     std::vector<std::pair<std::string, double>> expect;
-    std::string                                  copied; // the command file afterwards
+    std::string                                 copied; // the command file afterwards
 };
 
+// clang-format off
 const ReaderCase kReaderCases[] = {
     // Attributes and the first-value rule
     {"lg hex", "lga\n", 50000, {{"GROUP", 10}, {"GROUPi", 10}}, ""},
@@ -99,6 +101,7 @@ const ReaderCase kReaderCases[] = {
     {"limit 2", "# one\nlc3\nlc4\n# two\n", 2, {{"COLOR", 3}}, "# one\r\n"},
     {"bytes", std::string("\x82\x4f\n\0lc3\nlc4\0\n\r\n", 16), 50000, {{"COLOR", 4}}, ""},
 };
+// clang-format on
 
 TEST(Reader, RecordTable)
 {
@@ -121,14 +124,14 @@ TEST(Reader, LongLinesArePieces)
         std::string input, copied;
     };
     const PieceCase cases[] = {
-        // 300 characters: 254 copied without a line end, the rest dispatched on its own
-        {"#" + std::string(299, 'a') + "\r\n", "#" + std::string(253, 'a')},
-        {"#" + std::string(253, 'a') + "#" + std::string(45, 'b') + "\r\n",
+  // 300 characters: 254 copied without a line end, the rest dispatched on its own
+        {"#" + std::string(299,        'a') + "\r\n",                        "#" + std::string(253, 'a')},
+        {"#" + std::string(253,                        'a') + "#" + std::string(45,                                                            'b') + "\r\n",
          "#" + std::string(253, 'a') + "#" + std::string(45, 'b') + "\r\n"},
-        // exactly 254: the piece holding only the line end is skipped
-        {"#" + std::string(253, 'a') + "\r\n", "#" + std::string(253, 'a')},
-        // a lone CR stays a character, CR LF is one line end
-        {"# a\rb\r\n", "# a\rb\r\n"},
+ // exactly 254: the piece holding only the line end is skipped
+        {"#" + std::string(253,'a') + "\r\n","#" + std::string(253, 'a')},
+ // a lone CR stays a character, CR LF is one line end
+        {"# a\rb\r\n", "# a\rb\r\n"                       },
     };
     for (const auto &c : cases) {
         Scratch dir;

@@ -175,3 +175,34 @@ TEST(Balloon, RestoreBlock)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(Balloon, TraceAtLevel2)
+{
+    Scratch dir;
+    WriteFile(dir.At("QVC_TEMP.TXT"),
+              "hs 2\r\nhcw 0 1\r\nhch 0 3\r\nhp1 100 50\r\nhp2 160 130\r\n");
+    RunResult r = RunTool(dir.path, {"-t2", "-b3", "-h0", "-n5"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "#### debug #### \n"
+                     "# Point ---- Kobarn1() --- cnt<2>----- \n"
+                     "#     PX[0]=0.0 PY[0]=0.0 \n"
+                     "#     PX[1]=100.0 PY[1]=50.0 \n"
+                     "#     PX[2]=160.0 PY[2]=130.0 \n"
+                     "#     PX[3]=0.0 PY[3]=0.0 \n"
+                     "# - SCALE=2.0 MOJI(2) MOJI-W<2.0> MOJI-H<6.0> MOJI-D<0.0>\n"
+                     "#     MOJI-H(6.0) x bai(1.0) = rbln(6.0)\n"
+                     "#  Solid(3)  color-hex(ff)\n"
+                     "#  balloon(5)  isNUM(5)\n"
+                     "#  balloon(\x82\x54)  isNUM(5)\n"
+                     "# ------------------ main() Pattern1 end file closing ------------------ \n"
+                     "# jd_xmax= 5 stepcnt= 0 Error(0)\n");
+    std::string work = ReadFile(dir.At("QVC_TEMP.$$$"));
+    EXPECT_NE(work.find("lc10 #0000ff\r\nsc 100 50 6 1 0.927295 -0.785398 1.57001 -1\r\nsc 100.0"),
+              std::string::npos)
+        << Show(work);
+}
+
+} // namespace

@@ -212,3 +212,26 @@ TEST(Driver, ReplacementFailureKeepsBothFiles)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(Driver, LargeFileComesBackWhole)
+{
+    std::string input, copied;
+    for (int i = 0; i < 49990; i++) {
+        std::string line(1, '#');
+        line.append(i % 97, static_cast<char>('a' + i % 26));
+        input += line + (i % 3 == 0 ? "\n" : "\r\n");
+        copied += line + "\r\n";
+    }
+    Scratch dir;
+    WriteFile(dir.At("QVC_TEMP.TXT"), input);
+    RunResult r = RunTool(dir.path, {});
+    EXPECT_EQ(r.status, 0);
+    std::string out = ReadFile(dir.At("QVC_TEMP.TXT"));
+    EXPECT_TRUE(out.compare(0, copied.size(), copied) == 0);
+    EXPECT_EQ(out.substr(copied.size(), 6), "cn2 \r\n");
+}
+
+} // namespace

@@ -1,9 +1,12 @@
 // The field scanner: what each conversion reads, where it stops, what a failure keeps.
 #include "reader/scan.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace
@@ -119,6 +122,33 @@ TEST(Scan, ReadLikeAtoiAndAtof)
     EXPECT_EQ(ReadInt("4294967296"), 2147483647);
     EXPECT_EQ(ReadDouble("2.5e1"), 25.0);
     EXPECT_EQ(ReadDouble("z"), 0.0);
+}
+
+} // namespace
+
+namespace
+{
+
+// Plain decimals of every length agree with the general conversion to the last bit.
+TEST(Scan, PlainDecimalsRoundLikeTheGeneralConversion)
+{
+    std::mt19937 rng(11);
+    for (int i = 0; i < 200000; i++) {
+        std::string text = rng() % 2 ? "-" : "";
+        int         digits = 1 + rng() % 18, point = rng() % (digits + 1);
+        for (int k = 0; k < digits; k++) {
+            if (k == point)
+                text += '.';
+            text += static_cast<char>('0' + rng() % 10);
+        }
+        double want = 0;
+        std::from_chars(text.data(), text.data() + text.size(), want);
+        Scan   sc = ScanFrom(text.data(), static_cast<int>(text.size()), 1);
+        double got = 1;
+        ASSERT_TRUE(ScanDouble(sc, got)) << text;
+        ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << text;
+        ASSERT_EQ(sc.p, sc.end) << text;
+    }
 }
 
 } // namespace

@@ -23,25 +23,13 @@ void Stop(int status, const char *fmt, const char *name)
     std::exit(status);
 }
 
-unsigned Tcopy(const char *source, const char *destination)
+unsigned Tcount(const char *source, const char *destination)
 {
-    static TextFile src, dst; // the run's two streams are not open yet, or no longer
-    if (!TextOpen(&src, source, false))
+    if (!TextOpen(&fp, source, false))
         Stop(-1, MSG_OPEN, source);
-    if (!TextOpen(&dst, destination, true))
+    if (!TextOpen(&fpw, destination, true))
         Stop(-1, MSG_OPEN, destination);
-    char     buf[255]; // one piece: at most 254 characters and the terminator
-    unsigned count = 0;
-    while (!src.eof && count <= jd_limit) {
-        int n = TextGets(buf, sizeof buf, &src);
-        if (n == 0)
-            break;
-        count++;
-        TextWrite(&dst, buf, n);
-    }
-    TextClose(&dst);
-    TextClose(&src);
-    return count;
+    return TextCount(&fp, 255, jd_limit); // pieces as the reader takes them
 }
 
 // Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
@@ -68,15 +56,13 @@ int Transform(int argc, char **argv)
         ConPrintf(stdout, "#### debug #### \n");
 
     Normalise();
-    unsigned jd_xmax = Tcopy(QVC_FILE, QVC_WORK);
-    if (!TextOpen(&fpw, QVC_WORK, true))
-        Stop(1, MSG_OPEN, QVC_WORK);
+    unsigned jd_xmax = Tcount(QVC_FILE, QVC_WORK);
     if (jd_xmax > jd_limit) {
         TextPrintf(&fpw, LINE_OVERFLOW, jd_limit);
         TextClose(&fpw);
         return 1;
     }
-    if (!TextOpen(&fp, QVC_FILE, false)) {
+    if (!TextRewind(&fp)) {
         TextClose(&fpw);
         Stop(1, MSG_OPEN, QVC_FILE);
     }

@@ -1,6 +1,7 @@
 // The text layer over binary standard streams, with one buffer per stream.
 #include "textio.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef _WIN32
@@ -45,12 +46,29 @@ static bool Fill(TextFile *t)
     return true;
 }
 
+// The first CR or LF among the n bytes at p, or nullptr.
+static const char *LineEnd(const char *p, size_t n)
+{
+    const char *lf = static_cast<const char *>(std::memchr(p, '\n', n));
+    const char *cr = static_cast<const char *>(std::memchr(p, '\r', lf ? lf - p : n));
+    return cr ? cr : lf;
+}
+
 int TextGets(char *s, int cap, TextFile *t)
 {
-    int n = 0;
-    while (n < cap - 1) {
+    size_t n = 0, room = cap - 1;
+    while (n < room) {
         if (t->pos == t->len && !Fill(t))
             break;
+        const char *p = t->buf + t->pos;
+        size_t      k = std::min(room - n, t->len - t->pos);
+        const char *e = LineEnd(p, k);
+        size_t      m = e ? e - p : k;
+        std::memcpy(s + n, p, m);
+        n += m;
+        t->pos += m;
+        if (e == nullptr)
+            continue;
         char c = t->buf[t->pos++];
         if (c == '\r' && (t->pos < t->len || Fill(t)) && t->buf[t->pos] == '\n') {
             c = '\n'; // CR LF is one line end
@@ -61,7 +79,44 @@ int TextGets(char *s, int cap, TextFile *t)
             break;
     }
     s[n] = '\0';
-    return n;
+    return static_cast<int>(n);
+}
+
+unsigned TextCount(TextFile *t, int cap, unsigned limit)
+{
+    unsigned count = 0;
+    size_t   piece = cap - 1, line = 0; // characters of the current line so far
+    bool     cr = false;                // the last byte read was a CR
+    while (count <= limit && (t->pos < t->len || Fill(t))) {
+        const char *p = t->buf + t->pos;
+        size_t      k = t->len - t->pos;
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', k));
+        size_t      m = lf ? lf - p : k;
+        if (m > 0)
+            cr = p[m - 1] == '\r';
+        line += m;
+        t->pos += m;
+        if (lf == nullptr)
+            continue;
+        t->pos++;
+        if (cr) // a CR right before the line feed belongs to the line end
+            line--;
+        count += (line + 1 + piece - 1) / piece;
+        line = 0;
+        cr = false;
+    }
+    if (line > 0 && count <= limit)
+        count += (line + piece - 1) / piece;
+    return std::min(count, limit + 1);
+}
+
+bool TextRewind(TextFile *t)
+{
+    t->pos = t->len = 0;
+    t->eof = false;
+    if (std::fseek(t->f, 0, SEEK_SET) != 0)
+        t->err = true;
+    return !t->err;
 }
 
 static void Flush(TextFile *t)
@@ -73,12 +128,21 @@ static void Flush(TextFile *t)
 
 void TextWrite(TextFile *t, const char *s, size_t n)
 {
-    for (size_t i = 0; i < n; i++) {
-        if (t->len + 2 > sizeof t->buf)
+    while (n > 0) {
+        if (t->len + 2 >= sizeof t->buf) // room for at least one byte and a CR LF
             Flush(t);
-        if (s[i] == '\n')
+        size_t      k = std::min(n, sizeof t->buf - t->len - 2);
+        const char *lf = static_cast<const char *>(std::memchr(s, '\n', k));
+        size_t      m = lf ? lf - s : k;
+        std::memcpy(t->buf + t->len, s, m);
+        t->len += m;
+        if (lf != nullptr) {
             t->buf[t->len++] = '\r';
-        t->buf[t->len++] = s[i];
+            t->buf[t->len++] = '\n';
+            m++;
+        }
+        s += m;
+        n -= m;
     }
 }
 

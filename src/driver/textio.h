@@ -12,6 +12,13 @@ bool TextOpen(TextFile *t, const char *name, bool writing);
 // of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error.
 int TextGets(char *s, int cap, TextFile *t);
 
+// Counts the pieces that TextGets with cap would read from here to the end of the file, or up
+// to a count above limit.
+unsigned TextCount(TextFile *t, int cap, unsigned limit);
+
+// Goes back to the start of a file opened for reading; false when that is not possible.
+bool TextRewind(TextFile *t);
+
 // Appends n bytes, each line end as CR LF. A failure is kept in t->err and reported by TextClose.
 void TextWrite(TextFile *t, const char *s, size_t n);
 

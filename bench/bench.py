@@ -1,0 +1,100 @@
+"""Times whole runs of the tool against a plain cp of the same file, interleaved, and reports
+the median of each, their ratio, and the peak memory of each (maximum resident set size)."""
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+import time
+
+ROUNDS = int(os.environ.get("ROUNDS", "41"))
+
+
+def make_inputs(d):
+    """The four inputs: comments, line segments, a realistic mix (50000 lines each), small."""
+    head = ("lg1\r\nly3\r\nlt1\r\nlc4\r\npn2\r\nhs 1 2 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n"
+            "hcw 2.5 3 3.5 4 5 2.5 2.5 2.5 2.5 2.5\r\nhch 2.5 3 3.5 4 5 2.5 2.5 2.5 2.5 2.5\r\n"
+            "hcd 0.3 0.5 0.5 0.5 0.5 0.3 0.3 0.3 0.3 0.3\r\ncn0 3 3 0.5 2\r\n")
+    tail = "hp1 100 50\r\nhp2 160 130\r\n"
+    mix = ["# part %d of the assembly drawing, revision C\r\n",
+           " %d.125 20.5 %d.75 40.25\r\n",
+           "ci 10.5 20.25 %d.5 0 360\r\n",
+           "lc%d\r\n",
+           "pl\r\n",
+           "pt %d.5 17.25\r\n",
+           "bz\r\n",
+           "cn%d\r\n"]
+    inputs = {
+        "comments": "".join("# comment line %05d of the host's element file, copied back\r\n" % i
+                            for i in range(50000)),
+        "segments": "".join(" %d.125 %d.5 %d.75 %d.0625\r\n" % (i, i + 1, i + 2, i + 3)
+                            for i in range(50000)),
+        "mix": head + "".join(
+            (mix[i % len(mix)] % ((i % 9,) * mix[i % len(mix)].count("%d")))
+            for i in range(50000 - 12)) + tail,
+        "small": head + "# drawing A-101\r\nbz\r\n" + "".join(
+            " %d 0 %d 10\r\n" % (i, i) for i in range(6)) + tail,
+    }
+    for name, text in inputs.items():
+        assert name == "small" or text.count("\n") == 50000, name
+        with open(os.path.join(d, name + ".txt"), "wb") as f:
+            f.write(text.encode("ascii"))
+    return list(inputs)
+
+
+def peak_kib(argv, cwd):
+    """Peak resident KiB of one run of argv in cwd, as GNU time reports it."""
+    out = os.path.join(cwd, "..", "time.out")
+    os.chdir(cwd)
+    os.waitpid(os.posix_spawn("/usr/bin/time", ["time", "-f", "%M", "-o", out] + argv, os.environ), 0)
+    with open(out) as f:
+        return int(f.read().split()[-1])
+
+
+def timed(argv, cwd):
+    """Runs argv in cwd; returns (seconds, exit status)."""
+    here = os.getcwd()
+    os.chdir(cwd)
+    null = os.open(os.devnull, os.O_WRONLY)
+    t0 = time.perf_counter()
+    pid = os.posix_spawn(argv[0], argv, os.environ,
+                         file_actions=[(os.POSIX_SPAWN_DUP2, null, 1),
+                                       (os.POSIX_SPAWN_DUP2, null, 2)])
+    _, status = os.waitpid(pid, 0)
+    elapsed = time.perf_counter() - t0
+    os.close(null)
+    os.chdir(here)
+    return elapsed, os.waitstatus_to_exitcode(status)
+
+
+def main():
+    tool = os.path.abspath(sys.argv[1])
+    cp = shutil.which("cp")
+    work = tempfile.mkdtemp(prefix="balloon-bench-")
+    names = make_inputs(work)
+    print("%-9s %8s %11s %11s %7s %11s %11s" %
+          ("input", "size", "tool (ms)", "cp (ms)", "ratio", "tool KiB", "cp KiB"))
+    for name in names:
+        src = os.path.join(work, name + ".txt")
+        run = os.path.join(work, "run-" + name)
+        os.mkdir(run)
+        tt, tc = [], []
+        for i in range(ROUNDS):
+            shutil.copyfile(src, os.path.join(run, "QVC_TEMP.TXT"))
+            s, rc = timed([tool, "-n5", "-y1"], run)
+            assert rc == 0, (name, rc)
+            s2, _ = timed([cp, "QVC_TEMP.TXT", "QVC_COPY.TXT"], run)
+            if i > 0:  # the first round warms the caches
+                tt.append(s)
+                tc.append(s2)
+        os.chdir(run)
+        shutil.copyfile(src, "QVC_TEMP.TXT")
+        mt = peak_kib([tool, "-n5", "-y1"], run)
+        mc = peak_kib([cp, "QVC_TEMP.TXT", "QVC_COPY.TXT"], run)
+        a, b = statistics.median(tt) * 1e3, statistics.median(tc) * 1e3
+        print("%-9s %8d %11.3f %11.3f %7.2f %11d %11d" %
+              (name, os.path.getsize(src), a, b, a / b, mt, mc))
+    shutil.rmtree(work)
+
+
+main()

@@ -56,18 +56,24 @@ TEST(Driver, LineLimit)
         {Lines(60000,       "x\n"),                                          false                                         },
     };
     for (const LimitCase &c : cases) {
-        Scratch dir;
-        WriteFile(dir.At("QVC_TEMP.TXT"), c.input);
-        RunResult r = RunTool(dir.path, {});
-        EXPECT_EQ(r.err, "");
-        if (c.passes) {
-            EXPECT_EQ(r.status, 0);
-            EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.TXT")).substr(0, 10), "# x\r\n# x\r\n");
-            EXPECT_FALSE(Exists(dir.At("QVC_TEMP.$$$")));
-        } else {
-            EXPECT_EQ(r.status, 1);
-            EXPECT_TRUE(ReadFile(dir.At("QVC_TEMP.TXT")) == c.input);
-            EXPECT_EQ(Show(ReadFile(dir.At("QVC_TEMP.$$$"))), Show(kOverflow));
+        // the reader's trace level counts before reading, the other levels while reading
+        for (std::string level : {"-t0", "-t3"}) {
+            Scratch dir;
+            WriteFile(dir.At("QVC_TEMP.TXT"), c.input);
+            RunResult r = RunTool(dir.path, {level});
+            EXPECT_EQ(r.err, "");
+            if (c.passes) {
+                EXPECT_EQ(r.status, 0);
+                std::string out =
+                    ReadFile(dir.At(level == "-t0" ? "QVC_TEMP.TXT" : "QVC_TEMP.$$$"));
+                EXPECT_EQ(out.substr(0, 10), "# x\r\n# x\r\n");
+                EXPECT_EQ(Exists(dir.At("QVC_TEMP.$$$")), level == "-t3");
+            } else {
+                EXPECT_EQ(r.status, 1);
+                EXPECT_TRUE(ReadFile(dir.At("QVC_TEMP.TXT")) == c.input);
+                EXPECT_EQ(Show(ReadFile(dir.At("QVC_TEMP.$$$"))), Show(kOverflow));
+                EXPECT_EQ(r.out.find("##"), std::string::npos); // nothing was read
+            }
         }
     }
 }

@@ -18,6 +18,7 @@ bool TextOpen(TextFile *t, const char *name, bool writing)
     t->err = false;
     t->pos = 0;
     t->len = 0;
+    t->pieces = 0;
     if (t->f == nullptr)
         return false;
     std::setvbuf(t->f, nullptr, _IONBF, 0); // our buffer is the only one
@@ -79,6 +80,7 @@ int TextGets(char *s, int cap, TextFile *t)
             break;
     }
     s[n] = '\0';
+    t->pieces += n > 0 ? 1 : 0;
     return static_cast<int>(n);
 }
 
@@ -113,6 +115,7 @@ unsigned TextCount(TextFile *t, int cap, unsigned limit)
 bool TextRewind(TextFile *t)
 {
     t->pos = t->len = 0;
+    t->pieces = 0;
     t->eof = false;
     if (std::fseek(t->f, 0, SEEK_SET) != 0)
         t->err = true;

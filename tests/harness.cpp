@@ -75,6 +75,27 @@ RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args
                      ReadFile(err)};
 }
 
+int StartTool(const std::string &dir)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        char *argv[] = {const_cast<char *>(BALLOON_EXE), nullptr};
+        if (chdir(dir.c_str()) != 0 || !freopen("/dev/null", "w", stdout) ||
+            !freopen("/dev/null", "w", stderr))
+            _exit(127);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    return pid;
+}
+
+int WaitTool(int pid)
+{
+    int ws = 0;
+    waitpid(pid, &ws, 0);
+    return WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+}
+
 std::string Show(const std::string &bytes)
 {
     std::string s;

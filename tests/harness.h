@@ -27,6 +27,12 @@ struct RunResult {
 RunResult RunTool(const std::string &dir, const std::vector<std::string> &args);
 RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid);
 
+// Starts the tool in dir and returns its process id, without waiting; output is discarded.
+int StartTool(const std::string &dir);
+
+// Waits for a started tool; returns its exit status, or 128 + the signal that ended it.
+int WaitTool(int pid);
+
 // Bytes made readable: CR as \r, LF as \n plus a line break, other non-ASCII as \xNN.
 std::string Show(const std::string &bytes);
 

@@ -5,8 +5,13 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -97,7 +102,10 @@ TEST(Driver, EmptyFileAndLowerCaseName)
     RunResult r = RunTool(dir.path, {});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Show(ReadFile(dir.At("QVC_TEMP.TXT"))), Show(kEmptyBalloon + kRestore));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir.path))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"QVC_TEMP.TXT"}); // the name itself, in upper case
 }
 
 TEST(Driver, DebugLevelsLeaveTheHostsFile)
@@ -183,9 +191,23 @@ const FailureCase kFailures[] = {
      },                                                                   0,   "",                                   nullptr       },
 };
 
+// Rows that need what only a POSIX file system has: a device that is always full, or two
+// names that differ only in case.
+bool PosixOnly(const std::string &what)
+{
+#ifdef _WIN32
+    return what == "output on a full disk" || what == "first intermediate name is a directory" ||
+           what == "interchange name is a directory";
+#else
+    return what.empty();
+#endif
+}
+
 TEST(Driver, Failures)
 {
     for (const FailureCase &c : kFailures) {
+        if (PosixOnly(c.what))
+            continue;
         Scratch dir;
         c.setup(dir);
         RunResult r = RunTool(dir.path, {});
@@ -201,16 +223,26 @@ TEST(Driver, Failures)
     }
 }
 
+// The command file cannot replace the host's: status -1, both files kept.
 TEST(Driver, ReplacementFailureKeepsBothFiles)
 {
+    Scratch dir;
+    WriteFile(dir.At("QVC_TEMP.TXT"), kHost);
+#ifdef _WIN32
+    // Held open without delete sharing, the host's file can be read but not replaced.
+    HANDLE held = CreateFileA(dir.At("QVC_TEMP.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RunResult r = RunTool(dir.path, {});
+    CloseHandle(held);
+#else
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to run the tool as another user";
-    Scratch dir;
     // In a sticky directory only a file's owner may replace it: the tool, run as another
     // user, can read the host's file and write its own, but not put it in place.
     chmod(dir.path.c_str(), 01777);
-    WriteFile(dir.At("QVC_TEMP.TXT"), kHost);
     RunResult r = RunToolAs(dir.path, {}, 65534);
+#endif
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, kOpenTxt);
     EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.TXT")), kHost);

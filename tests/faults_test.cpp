@@ -3,7 +3,6 @@
 #include "harness.h"
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
@@ -42,10 +41,10 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     for (int i = 0; i < 300; i++) {
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
-        int pid = StartTool(dir.path);
+        intptr_t pid = StartTool(dir.path);
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span + 1)));
-        kill(pid, SIGKILL);
-        killed += WaitTool(pid) == 128 + SIGKILL;
+        KillTool(pid);
+        killed += WaitTool(pid) == 128 + 9;
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
         ASSERT_TRUE(now == input || now == done) << "run " << i << ": " << now.size() << " bytes";
         original += now == input;
@@ -80,6 +79,12 @@ TEST(Faults, DirectoriesInTheWay)
 {
     const std::string host = "# host\r\nhp1 0 0\r\n";
     for (const TakenCase &c : kTakenCases) {
+#ifdef _WIN32
+        if (std::string(c.hostName) != "QVC_TEMP.TXT" && c.status != 0)
+            continue; // on a file system that ignores case the host's name is the tool's
+        if (std::string(c.directory) == "qvc_temp.txt")
+            continue;
+#endif
         Scratch dir;
         WriteFile(dir.At(c.hostName), host);
         fs::create_directory(dir.At(c.directory));

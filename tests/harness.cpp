@@ -1,22 +1,29 @@
 #include "harness.h"
 
-#include "driver/textio.h"
-#include "state/state.h"
-
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 Scratch::Scratch()
 {
-    std::string tmpl = (fs::temp_directory_path() / "balloon-XXXXXX").string();
-    path = mkdtemp(tmpl.data());
+    static std::mt19937_64 rng(std::random_device{}());
+    do
+        path = (fs::temp_directory_path() / ("balloon-" + std::to_string(rng()))).string();
+    while (!fs::create_directory(path));
 }
 
 Scratch::~Scratch()
@@ -48,6 +55,7 @@ bool Exists(const std::string &path)
     return fs::exists(fs::symlink_status(path));
 }
 
+#ifndef _WIN32
 RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
 {
     return RunToolAs(dir, args, -1);
@@ -75,7 +83,7 @@ RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args
                      ReadFile(err)};
 }
 
-int StartTool(const std::string &dir)
+intptr_t StartTool(const std::string &dir)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -89,12 +97,98 @@ int StartTool(const std::string &dir)
     return pid;
 }
 
-int WaitTool(int pid)
+void KillTool(intptr_t pid)
+{
+    kill(static_cast<pid_t>(pid), SIGKILL);
+}
+
+int WaitTool(intptr_t pid)
 {
     int ws = 0;
-    waitpid(pid, &ws, 0);
+    waitpid(static_cast<pid_t>(pid), &ws, 0);
     return WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
 }
+
+#else
+// The tool beside the test program's folder: balloon.exe in the build directory.
+static std::string ToolPath()
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    return (fs::path(self).parent_path().parent_path() / "balloon.exe").string();
+}
+
+// Starts the tool in dir with its standard streams on the given handles.
+static HANDLE Launch(const std::string &dir, const std::vector<std::string> &args, HANDLE out,
+                     HANDLE err)
+{
+    std::string line(1, '"');
+    line += ToolPath();
+    line += '"';
+    for (const std::string &a : args) {
+        line += " \"";
+        line += a;
+        line += '"';
+    }
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = INVALID_HANDLE_VALUE;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si,
+                        &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+static HANDLE Inheritable(const std::string &path)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
+{
+    Scratch     io;
+    std::string out = io.At("out"), err = io.At("err");
+    HANDLE      ho = Inheritable(out), he = Inheritable(err);
+    HANDLE      p = Launch(dir, args, ho, he);
+    CloseHandle(ho);
+    CloseHandle(he);
+    if (p == nullptr)
+        return RunResult{127, "", ""};
+    int status = WaitTool(reinterpret_cast<intptr_t>(p));
+    return RunResult{status, ReadFile(out), ReadFile(err)};
+}
+
+intptr_t StartTool(const std::string &dir)
+{
+    HANDLE nul = Inheritable("NUL");
+    HANDLE p = Launch(dir, {}, nul, nul);
+    CloseHandle(nul);
+    return reinterpret_cast<intptr_t>(p);
+}
+
+void KillTool(intptr_t pid)
+{
+    TerminateProcess(reinterpret_cast<HANDLE>(pid), 128 + 9);
+}
+
+// The exit status as a host sees its low eight bits: -1 shows as 255, as on POSIX.
+int WaitTool(intptr_t pid)
+{
+    HANDLE p = reinterpret_cast<HANDLE>(pid);
+    DWORD  code = 0;
+    WaitForSingleObject(p, INFINITE);
+    GetExitCodeProcess(p, &code);
+    CloseHandle(p);
+    return static_cast<int>(code & 0xff);
+}
+#endif
 
 std::string Show(const std::string &bytes)
 {
@@ -119,17 +213,4 @@ std::string Crlf(const std::vector<std::string> &lines)
     for (const std::string &l : lines)
         s += l + "\r\n";
     return s;
-}
-
-void OpenOutput(const Scratch &dir)
-{
-    StateReset();
-    PAI = 3.141592653589793;
-    TextOpen(&fpw, dir.At("out").c_str(), true);
-}
-
-std::string CloseOutput(const Scratch &dir)
-{
-    TextClose(&fpw);
-    return ReadFile(dir.At("out"));
 }

@@ -1,6 +1,7 @@
 // Test harness: scratch directories, files as bytes, runs of the real tool, readable diffs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,18 @@ struct RunResult {
 
 // Runs the tool in dir with the arguments, as the host does; as user uid when it is not -1.
 RunResult RunTool(const std::string &dir, const std::vector<std::string> &args);
+#ifndef _WIN32
 RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid);
+#endif
 
-// Starts the tool in dir and returns its process id, without waiting; output is discarded.
-int StartTool(const std::string &dir);
+// Starts the tool in dir without waiting, its output discarded; returns a process handle.
+intptr_t StartTool(const std::string &dir);
 
-// Waits for a started tool; returns its exit status, or 128 + the signal that ended it.
-int WaitTool(int pid);
+// Ends a started tool at once, as SIGKILL does.
+void KillTool(intptr_t pid);
+
+// Waits for a started tool; returns its exit status, or 128 + 9 when it was killed.
+int WaitTool(intptr_t pid);
 
 // Bytes made readable: CR as \r, LF as \n plus a line break, other non-ASCII as \xNN.
 std::string Show(const std::string &bytes);

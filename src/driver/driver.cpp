@@ -45,10 +45,14 @@ static int Overflow()
 }
 
 // Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
-// what an interrupted run left there. When a rename after the first fails, the file goes back
-// to the name the host gave it, so that it is never stranded under an intermediate name.
+// what an interrupted run left there. A file already under the upper-case name stays where it is
+// (where names ignore case, the renames would otherwise move it too, and a run killed between
+// them would leave it under an intermediate name). When a rename after the first fails, the
+// file goes back to the name the host gave it.
 static void Normalise()
 {
+    if (FileHasName(QVC_FILE) && !FileHasName(QVC_LOWER))
+        return;
     if (!FileReplace(QVC_LOWER, QVC_STEP1))
         return;
     const char *at = QVC_STEP1;

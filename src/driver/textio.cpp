@@ -5,7 +5,10 @@
 #include <cstring>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 static bool Fill(TextFile *t);
@@ -159,6 +162,20 @@ bool TextClose(TextFile *t)
         t->err = true;
     t->f = nullptr;
     return !t->err;
+}
+
+bool FileHasName(const char *name)
+{
+#ifdef _WIN32
+    WIN32_FIND_DATAA found;
+    HANDLE           h = FindFirstFileA(name, &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    return std::strcmp(found.cFileName, name) == 0;
+#else
+    return access(name, F_OK) == 0;
+#endif
 }
 
 bool FileReplace(const char *source, const char *target)

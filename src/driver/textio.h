@@ -3,7 +3,20 @@
 // into CR LF. The same input therefore gives the same output bytes everywhere.
 #pragma once
 
-#include "../state/state.h"
+#include <cstddef>
+#include <cstdio>
+
+// A file opened through the text layer: CR LF read as one line end, line end written as CR LF.
+struct TextFile {
+    FILE    *f;            // nullptr while closed
+    bool     writing;      // opened for writing
+    bool     eof;          // a read reached the end of the file
+    bool     err;          // a read, write or close failed
+    unsigned pieces;       // reading: pieces that TextGets returned
+    size_t   pos;          // reading: next byte of buf
+    size_t   len;          // reading: bytes in buf; writing: bytes waiting in buf
+    char     buf[1 << 16]; // the only buffer of the stream
+};
 
 // Opens name for reading, or for writing (created or emptied); false when it cannot be opened.
 bool TextOpen(TextFile *t, const char *name, bool writing);
@@ -24,6 +37,9 @@ void TextWrite(TextFile *t, const char *s, size_t n);
 
 // Flushes and closes; false when any write, the flush or the close failed. Closed files pass.
 bool TextClose(TextFile *t);
+
+// True when a file of exactly this name, letter case included, exists.
+bool FileHasName(const char *name);
 
 // Replaces target by source in one step (on Windows a replacing move); false when it failed.
 bool FileReplace(const char *source, const char *target);

@@ -1,20 +1,9 @@
 // Program-wide state of the tool: one instance of each variable, fixed initial values.
 #pragma once
 
-#include <array>
-#include <cstdio>
+#include "../driver/textio.h"
 
-// A file opened through the text layer: CR LF read as one line end, line end written as CR LF.
-struct TextFile {
-    FILE    *f;            // nullptr while closed
-    bool     writing;      // opened for writing
-    bool     eof;          // a read reached the end of the file
-    bool     err;          // a read, write or close failed
-    unsigned pieces;       // reading: pieces that TextGets returned
-    size_t   pos;          // reading: next byte of buf
-    size_t   len;          // reading: bytes in buf; writing: bytes waiting in buf
-    char     buf[1 << 16]; // the only buffer of the stream
-};
+#include <array>
 
 #define VAR(type, name, init) extern type name;
 #define TAB(type, name, count, init) extern std::array<type, count> name;

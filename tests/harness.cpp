@@ -56,18 +56,15 @@ bool Exists(const std::string &path)
 }
 
 #ifndef _WIN32
-RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
-{
-    return RunToolAs(dir, args, -1);
-}
 
-RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid)
+static RunResult Run(const char *exe, const std::string &dir, const std::vector<std::string> &args,
+                     int uid)
 {
     Scratch     io; // captured streams live outside the run's directory
     std::string out = io.At("out"), err = io.At("err");
     pid_t       pid = fork();
     if (pid == 0) {
-        std::vector<char *> argv{const_cast<char *>(BALLOON_EXE)};
+        std::vector<char *> argv{const_cast<char *>(exe)};
         for (const std::string &a : args)
             argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
@@ -81,6 +78,21 @@ RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args
     waitpid(pid, &ws, 0);
     return RunResult{WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws), ReadFile(out),
                      ReadFile(err)};
+}
+
+RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
+{
+    return Run(BALLOON_EXE, dir, args, -1);
+}
+
+RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid)
+{
+    return Run(BALLOON_EXE, dir, args, uid);
+}
+
+RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args)
+{
+    return Run(PREVIEW_EXE, dir, args, -1);
 }
 
 intptr_t StartTool(const std::string &dir)
@@ -151,12 +163,12 @@ static HANDLE Inheritable(const std::string &path)
                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
+static RunResult Run(const char *exe, const std::string &dir, const std::vector<std::string> &args)
 {
     Scratch     io;
     std::string out = io.At("out"), err = io.At("err");
     HANDLE      ho = Inheritable(out), he = Inheritable(err);
-    HANDLE      p = Launch(dir, args, ho, he);
+    HANDLE      p = Launch(exe, dir, args, ho, he);
     CloseHandle(ho);
     CloseHandle(he);
     if (p == nullptr)
@@ -165,10 +177,20 @@ RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
     return RunResult{status, ReadFile(out), ReadFile(err)};
 }
 
+RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
+{
+    return Run("balloon.exe", dir, args);
+}
+
+RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args)
+{
+    return Run("balloon-preview.exe", dir, args);
+}
+
 intptr_t StartTool(const std::string &dir)
 {
     HANDLE nul = Inheritable("NUL");
-    HANDLE p = Launch(dir, {}, nul, nul);
+    HANDLE p = Launch("balloon.exe", dir, {}, nul, nul);
     CloseHandle(nul);
     return reinterpret_cast<intptr_t>(p);
 }

@@ -30,6 +30,9 @@ RunResult RunTool(const std::string &dir, const std::vector<std::string> &args);
 RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid);
 #endif
 
+// Runs balloon-preview in dir with the arguments.
+RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args);
+
 // Starts the tool in dir without waiting, its output discarded; returns a process handle.
 intptr_t StartTool(const std::string &dir);
 

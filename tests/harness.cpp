@@ -122,20 +122,20 @@ int WaitTool(intptr_t pid)
 }
 
 #else
-// The tool beside the test program's folder: balloon.exe in the build directory.
-static std::string ToolPath()
+// A program of the build directory, beside the test program's folder.
+static std::string ToolPath(const char *name)
 {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    return (fs::path(self).parent_path().parent_path() / "balloon.exe").string();
+    return (fs::path(self).parent_path().parent_path() / name).string();
 }
 
-// Starts the tool in dir with its standard streams on the given handles.
-static HANDLE Launch(const std::string &dir, const std::vector<std::string> &args, HANDLE out,
-                     HANDLE err)
+// Starts a program in dir with its standard streams on the given handles.
+static HANDLE Launch(const char *exe, const std::string &dir, const std::vector<std::string> &args,
+                     HANDLE out, HANDLE err)
 {
     std::string line(1, '"');
-    line += ToolPath();
+    line += ToolPath(exe);
     line += '"';
     for (const std::string &a : args) {
         line += " \"";

@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace
 {
 
@@ -283,6 +288,10 @@ std::string Svg(const Picture &pic)
 
 int main(int argc, char **argv)
 {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY); // the same picture bytes on every platform
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     std::string input = "QVC_TEMP.TXT", output;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];

@@ -1,0 +1,17 @@
+# Cross-compiles the tool for Windows with mingw-w64, statically linked; tests run under Wine.
+# BALLOON_WINDOWS_ARCH chooses x86_64 (the default) or i686.
+set(BALLOON_WINDOWS_ARCH x86_64 CACHE STRING "Windows processor: x86_64 or i686")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BALLOON_WINDOWS_ARCH)
+set(triplet ${BALLOON_WINDOWS_ARCH}-w64-mingw32)
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${BALLOON_WINDOWS_ARCH})
+set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${triplet}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -102,3 +102,32 @@ TEST(Faults, DirectoriesInTheWay)
 }
 
 } // namespace
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// At the level whose trace shows the line count first, the interchange file is read twice; a
+// pipe cannot be read again, and the run stops as for a file that cannot be opened.
+TEST(Faults, PipeCannotBeReadTwice)
+{
+    Scratch dir;
+    ASSERT_EQ(mkfifo(dir.At("QVC_TEMP.TXT").c_str(), 0600), 0);
+    std::thread host([&] {
+        int fd = open(dir.At("QVC_TEMP.TXT").c_str(), O_WRONLY);
+        EXPECT_EQ(write(fd, "# host\r\n", 8), 8);
+        close(fd);
+    });
+    RunResult   r = RunTool(dir.path, {"-t3"});
+    host.join();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Cannot open file: QVC_TEMP.TXT \n");
+    EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.$$$")), "");
+}
+
+} // namespace
+#endif

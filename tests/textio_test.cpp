@@ -24,30 +24,6 @@ std::string Pieces(const std::string &path, int cap, unsigned *count)
     return all;
 }
 
-TEST(TextLayer, ReadTranslatesAndCuts)
-{
-    struct Case {
-        std::string bytes;
-        int         cap;
-        std::string pieces;
-    };
-    const Case cases[] = {
-        {"ab\r\ncd\n", 255, "ab\n|cd\n|"},
-        {"a\rb\r\r\n", 255, "a\rb\r\n|" },
-        {"\r",         255, "\r|"       },
-        {"abc",        3,   "ab|c|"     },
-        {"ab\r\n",     3,   "ab|\n|"    },
-        {"a\r\nb",     3,   "a\n|b|"    },
-        {"",           255, ""          },
-    };
-    for (const Case &c : cases) {
-        Scratch dir;
-        WriteFile(dir.At("f"), c.bytes);
-        unsigned count = 0;
-        EXPECT_EQ(Show(Pieces(dir.At("f"), c.cap, &count)), Show(c.pieces)) << Show(c.bytes);
-    }
-}
-
 TEST(TextLayer, CountAgreesWithThePiecesRead)
 {
     std::mt19937 rng(7);

@@ -14,7 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Stopped {
     int status;
@@ -29,7 +30,8 @@ void ThrowStop(int status)
 const std::string &WorkDir()
 {
     static const std::string dir = [] {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "balloon-fuzz-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "balloon-fuzz-XXXXXX").string();
         std::string made = mkdtemp(tmpl.data());
         if (chdir(made.c_str()) != 0)
             std::abort();

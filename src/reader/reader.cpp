@@ -6,6 +6,8 @@
 #include "../writer/format.h"
 #include "scan.h"
 
+#include <initializer_list>
+
 namespace
 {
 

@@ -73,13 +73,25 @@ TEST(Preview, Pictures)
     }
 }
 
-TEST(Preview, MissingFile)
+TEST(Preview, Failures)
 {
-    Scratch   dir;
-    RunResult r = RunPreview(dir.path, {});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "balloon-preview: cannot open QVC_TEMP.TXT\n");
-    EXPECT_EQ(r.out, "");
+    struct {
+        std::vector<std::string> args;
+        std::string              err;
+    } const cases[] = {
+        {{},                                "balloon-preview: cannot open QVC_TEMP.TXT\n"         },
+        {{"."},                             "balloon-preview: cannot read .\n"                    },
+        {{"cmd.txt", "-o", "none/out.svg"}, "balloon-preview: cannot write none/out.svg\n"        },
+        {{"-x"},                            "usage: balloon-preview [COMMAND_FILE] [-o OUT.svg]\n"},
+    };
+    for (const auto &c : cases) {
+        Scratch dir;
+        WriteFile(dir.At("cmd.txt"), "sl 0 0 1 1\r\n");
+        RunResult r = RunPreview(dir.path, c.args);
+        EXPECT_NE(r.status, 0) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "") << c.err;
+    }
 }
 
 // The picture in the README is what the bundled example gives today.

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -148,7 +149,12 @@ std::vector<Point> Arc(const std::vector<double> &v, double r, bool reverse)
 // Reads the command file into the picture; false, with a message, when it cannot be read.
 bool Read(const std::string &path, Picture &pic)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream   in(path, std::ios::binary);
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        std::cerr << "balloon-preview: cannot read " << path << "\n";
+        return false;
+    }
     if (!in) {
         std::cerr << "balloon-preview: cannot open " << path << "\n";
         return false;

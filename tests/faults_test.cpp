@@ -42,7 +42,7 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
         intptr_t pid = StartTool(dir.path);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span * 3 / 4 + 1)));
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span + span / 4 + 1)));
         KillTool(pid);
         killed += WaitTool(pid) == 128 + 9;
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));

@@ -44,22 +44,23 @@ struct Picture {
     std::vector<std::string> captions; // error lines, decoded
 };
 
-// The values after the command word; false when one does not convert or is not finite.
-bool Numbers(const std::string &line, size_t from, std::vector<double> &v, size_t count)
+// Reads up to max values after the command word into v, stopping at the first that does not
+// convert or is not finite; returns how many it read.
+size_t Numbers(const std::string &line, size_t from, std::vector<double> &v, size_t max)
 {
     const char *p = line.data() + from, *end = line.data() + line.size();
     v.clear();
-    while (v.size() < count) {
+    while (v.size() < max) {
         while (p < end && *p == ' ')
             p++;
         double x = 0;
         auto   r = std::from_chars(p, end, x);
         if (r.ec != std::errc{} || !std::isfinite(x))
-            return false;
+            break;
         v.push_back(x);
         p = r.ptr;
     }
-    return true;
+    return v.size();
 }
 
 // Two-byte Shift_JIS characters of the tool's own texts that no range below covers.
@@ -168,15 +169,13 @@ bool Read(const std::string &path, Picture &pic)
         std::string word = line.substr(0, 2);
         if (line.rfind("lc10 #", 0) == 0 && line.size() >= 12) {
             colour = line.substr(5, 7);
-        } else if (word == "sl" && Numbers(line, 2, v, 4)) {
-            std::vector<double> three;
-            if (Numbers(line, 2, three, 6))
-                v = three;
+        } else if (word == "sl" && Numbers(line, 2, v, 6) >= 4) {
+            v.resize(v.size() < 6 ? 4 : 6); // two points or three
             Element e{Element::Stroke, {}, 0, "", 0, colour};
             for (size_t i = 0; i + 1 < v.size(); i += 2)
                 e.pts.push_back({v[i], v[i + 1]});
             pic.elements.push_back(e);
-        } else if ((word == "sc" || word == "so") && Numbers(line, 2, v, 8) && v[2] > 0) {
+        } else if ((word == "sc" || word == "so") && Numbers(line, 2, v, 8) == 8 && v[2] > 0) {
             bool full = std::fabs(v[6]) >= 2 * kPi - 1e-9;
             if (word == "so") { // a ring from the last value out to the radius
                 Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, colour};
@@ -191,7 +190,7 @@ bool Read(const std::string &path, Picture &pic)
                     e.pts.insert(e.pts.begin(), Point{v[0], v[1]});
                 pic.elements.push_back(e);
             }
-        } else if (word == "ch" && Numbers(line, 2, v, 2)) {
+        } else if (word == "ch" && Numbers(line, 2, v, 2) == 2) {
             size_t quote = line.find('"');
             if (quote != std::string::npos)
                 pic.elements.push_back({Element::Label,

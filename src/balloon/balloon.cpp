@@ -29,10 +29,10 @@ static const char HALFWIDTH_LABELS[20][3] = {"0", "1", "2", "3", "4", "5", "6", 
 
 // The same labels in full-width Shift_JIS form.
 static const char FULLWIDTH_LABELS[20][3] = {
-    "\x82\x4f", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53", // "０" to "４"
-    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58", // "５" to "９"
-    "\x82\x60", "\x82\x61", "\x82\x62", "\x82\x63", "\x82\x64", // "Ａ" to "Ｅ"
-    "\x82\x65", "\x82\x66", "\x82\x67", "\x82\x68", "\x82\x69", // "Ｆ" to "Ｊ"
+    "\x82\x4f", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53", // full-width 0 to 4
+    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58", // full-width 5 to 9
+    "\x82\x60", "\x82\x61", "\x82\x62", "\x82\x63", "\x82\x64", // full-width A to E
+    "\x82\x65", "\x82\x66", "\x82\x67", "\x82\x68", "\x82\x69", // full-width F to J
 };
 
 static const double SQRT2 = 1.4142135623730951;

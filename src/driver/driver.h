@@ -4,10 +4,6 @@
 // Decodes one option argument, prefix character included, into the option variables.
 void opt(char *argument);
 
-// Opens source as fp and destination as fpw (created or emptied). Ends the run with status -1
-// when either file cannot be opened.
-void Topen(const char *source, const char *destination);
-
 // One whole run of the tool in the working directory; returns the exit status.
 int Transform(int argc, char **argv);
 

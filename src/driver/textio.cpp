@@ -87,34 +87,6 @@ int TextGets(char *s, int cap, TextFile *t)
     return static_cast<int>(n);
 }
 
-unsigned TextCount(TextFile *t, int cap, unsigned limit)
-{
-    unsigned count = 0;
-    size_t   piece = cap - 1, line = 0; // characters of the current line so far
-    bool     cr = false;                // the last byte read was a CR
-    while (count <= limit && (t->pos < t->len || Fill(t))) {
-        const char *p = t->buf + t->pos;
-        size_t      k = t->len - t->pos;
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', k));
-        size_t      m = lf ? lf - p : k;
-        if (m > 0)
-            cr = p[m - 1] == '\r';
-        line += m;
-        t->pos += m;
-        if (lf == nullptr)
-            continue;
-        t->pos++;
-        if (cr) // a CR right before the line feed belongs to the line end
-            line--;
-        count += (line + 1 + piece - 1) / piece;
-        line = 0;
-        cr = false;
-    }
-    if (line > 0 && count <= limit)
-        count += (line + piece - 1) / piece;
-    return std::min(count, limit + 1);
-}
-
 bool TextRewind(TextFile *t)
 {
     t->pos = t->len = 0;

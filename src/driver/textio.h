@@ -25,10 +25,6 @@ bool TextOpen(TextFile *t, const char *name, bool writing);
 // of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error.
 int TextGets(char *s, int cap, TextFile *t);
 
-// Counts the pieces that TextGets with cap would read from here to the end of the file, or up
-// to a count above limit.
-unsigned TextCount(TextFile *t, int cap, unsigned limit);
-
 // Goes back to the start of a file opened for reading; false when that is not possible.
 bool TextRewind(TextFile *t);
 

@@ -134,31 +134,29 @@ static long DecimalRun(const char *p, const char *end, uint64_t &mant)
 }
 
 // The common plain decimal ("-12.375") without the general conversion: a mantissa of at most
-// 15 digits and at most 22 decimals make one exact division, which rounds as the general
-// conversion does. Reads blanks, sign and number; false, reading nothing, when the text needs
+// 15 digits divided by an exact power of ten is one correctly rounded division, as the general
+// conversion rounds. Reads blanks, sign and number; false, reading nothing, when the text needs
 // the general conversion.
 static bool PlainDecimal(Scan &sc, double &v)
 {
-    const char *p = sc.p, *end = sc.end;
-    while (p < end && IsSpace(*p))
-        p++;
-    bool neg = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        p++;
-    uint64_t mant = 0;
-    long     whole = DecimalRun(p, end, mant), decimals = 0;
+    Scan t = sc; // taken over only when the number is plain
+    bool neg;
+    if (!Lead(t, neg))
+        return false;
+    const char *p = t.p, *end = t.end;
+    uint64_t    mant = 0;
+    long        whole = DecimalRun(p, end, mant), decimals = 0;
     p += whole;
     if (p < end && *p == '.') {
         decimals = DecimalRun(p + 1, end, mant);
         p += 1 + decimals;
     }
-    if (whole + decimals == 0 || whole + decimals > 15 || decimals > 22)
+    if (whole + decimals == 0 || whole + decimals > 15)
         return false;
     if (p < end && (*p == 'e' || *p == 'E' || *p == 'x' || *p == 'X'))
         return false;
-    static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static const double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     double              x = static_cast<double>(mant) / kPow10[decimals];
     v = neg ? -x : x;
     sc.p = p;
@@ -167,7 +165,7 @@ static bool PlainDecimal(Scan &sc, double &v)
 
 bool ScanDouble(Scan &sc, double &v)
 {
-    if (sc.ok && PlainDecimal(sc, v))
+    if (PlainDecimal(sc, v))
         return true;
     bool neg;
     if (!Lead(sc, neg))

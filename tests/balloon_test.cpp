@@ -28,10 +28,18 @@ const std::vector<std::string> kUnitBalloon = {
     "6.2831853072 0.950000",
 };
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
+// The command file of a radius-1 balloon at the origin pointing along +x, in colour rgb: the
+// text style line, the balloon, the lines of the leader, "cc4 ", the label line, and restore
+// (the restore block).
+std::string Unit(const char *rgb, std::vector<std::string> leader, const std::string &label,
+                 const std::string &restore = kRestore, const char *style = "cn2 ")
 {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    std::vector<std::string> lines{style, std::string("lc10 #") + rgb};
+    lines.insert(lines.end(), kUnitBalloon.begin(), kUnitBalloon.end());
+    lines.insert(lines.end(), leader.begin(), leader.end());
+    lines.push_back("cc4 ");
+    lines.push_back(label);
+    return Crlf(lines) + restore;
 }
 
 struct BalloonCase {
@@ -42,10 +50,13 @@ struct BalloonCase {
 };
 
 const std::string kUnit = "hch 0 1\r\nhp1 0 0\r\n";
+const std::string kRestoreGroup16 = Crlf({"cn0 1.00 1.00 1.00 1", "lg10", "ly14", "lt20", "lc20"});
 
+// clang-format off
 const BalloonCase kBalloonCases[] = {
     {"worked example",
-     "lg3\r\nhs 1 1 1 2\r\nhch 0 3\r\ncn0 3 3 0.5 2\r\n# note\r\nhp1 100 50\r\nhp2 160 130\r\n", {"-b3", "-n5", "-y1", "-p1"},
+     "lg3\r\nhs 1 1 1 2\r\nhch 0 3\r\ncn0 3 3 0.5 2\r\n# note\r\nhp1 100 50\r\nhp2 160 130\r\n",
+     {"-b3", "-n5", "-y1", "-p1"},
      Crlf({"# note", "cn2 ", "lc10 #0000ff",
            "sc 100.0000000000 50.0000000000 6.0000000000 1.0000000000 0.9272952180 "
            "-0.7853981634 1.5700113211 -1.00",
@@ -61,40 +72,22 @@ const BalloonCase kBalloonCases[] = {
            "sc 160.0000000000 130.0000000000 2.0000000000 1.0000000000 0.0000000000 0.0000000000 "
            "6.2831853072 100.00",
            "cc4 ", "ch 100.200000 50.000000 3 0 \"\x82\x54", "cn0 3.00 3.00 0.50 2", "lg3", "ly14",
-           "lt20", "lc20"})                                                                                                                           },
-    {"leader, half-width label",
-     kUnit + "hp2 10 0\r\n",
-     {"-h0", "-n7", "-b1"},
-     Crlf(std::vector<std::string>{"cn2 ", "lc10 #ff0000"} + kUnitBalloon +
-          std::vector<std::string>{"sl 2.000000000000 0.000000000000 10.000000000000 "
-                                   "0.000000000000",
-                                   "cc4 ", "ch 0.100000 0.000000 3 0 \"7"}) +
-         kRestore                                                                                                                                     },
-    {"d equal to 2r: leader of no length, arrow head and dot",
-     kUnit + "hp2 2 0\r\n",
+           "lt20", "lc20"})},
+    {"leader, half-width label", kUnit + "hp2 10 0\r\n", {"-h0", "-n7", "-b1"},
+     Unit("ff0000", {"sl 2.000000000000 0.000000000000 10.000000000000 0.000000000000"},
+          "ch 0.100000 0.000000 3 0 \"7")},
+    {"d equal to 2r: leader of no length, arrow head and dot", kUnit + "hp2 2 0\r\n",
      {"-y1", "-p1", "-a9", "-h2"},
-     Crlf(std::vector<std::string>{"cn2 ", "lc10 #000000"} + kUnitBalloon +
-          std::vector<std::string>{
-              "sl 2.000000000000 0.000000000000 2.000000000000 0.000000000000",
-              "sl 2.000000000000 0.000000000000 -1.000000000000 1.500000000000 -1.000000000000 "
-              "-1.500000000000",
-              "sc 2.0000000000 0.0000000000 1.0000000000 1.0000000000 0.0000000000 0.0000000000 "
-              "6.2831853072 100.00",
-              "cc4 ", "ch 0.100000 0.000000 3 0 \"I"}) +
-         kRestore                                                                                                                                     },
-    {"d below 2r: no leader, whatever the options",
-     kUnit + "hp2 1.999 0\r\n",
-     {"-y1", "-p1", "-d10", "-a1"},
-     Crlf(std::vector<std::string>{"cn2 ", "lc10 #000000"} + kUnitBalloon +
-          std::vector<std::string>{"cc4 ", "ch 0.500000 0.000000 3 0 \"\x82\x60"}) +
-         kRestore                                                                                                                                     },
-    {"coincident points",
-     "hch 0 1\r\nhp1 0 0\r\nhp2 0 0\r\n",                                                        {},
-     Crlf(std::vector<std::string>{"cn2 ", "lc10 #000000"} + kUnitBalloon +
-          std::vector<std::string>{"cc4 ", "ch 0.100000 0.000000 3 0 \"\x82\x4f"}) +
-         kRestore                                                                                                                                     },
-    {"one point record, text height 0: the leader runs to the origin",
-     "hp1 3 4\r\n",                                                                              {"-h0"},
+     Unit("000000",
+          {"sl 2.000000000000 0.000000000000 2.000000000000 0.000000000000",
+           "sl 2.000000000000 0.000000000000 -1.000000000000 1.500000000000 -1.000000000000 "
+           "-1.500000000000",
+           "sc 2.0000000000 0.0000000000 1.0000000000 1.0000000000 0.0000000000 0.0000000000 "
+           "6.2831853072 100.00"},
+          "ch 0.100000 0.000000 3 0 \"I")},
+    {"d below 2r (coincident points): no leader, whatever the options", kUnit + "hp2 0 0\r\n",
+     {"-y1", "-p1", "-d10", "-a1"}, Unit("000000", {}, "ch 0.500000 0.000000 3 0 \"\x82\x60")},
+    {"one point record, text height 0: the leader runs to the origin", "hp1 3 4\r\n", {"-h0"},
      Crlf({"cn2 ", "lc10 #000000",
            "sc 3.0000000000 4.0000000000 0.0000000000 1.0000000000 -2.2142974356 -0.7853981634 "
            "1.5700113211 -1.00",
@@ -105,32 +98,23 @@ const BalloonCase kBalloonCases[] = {
            "so 3.0000000000 4.0000000000 0.0000000000 1.0000000000 -2.2142974356 0.0000000000 "
            "6.2831853072 0.000000",
            "sl 3.000000000000 4.000000000000 0.000000000000 0.000000000000", "cc4 ",
-           "ch 3.100000 4.000000 3 0 \"0"}) +
-         kRestore                                                                                                                                     },
-    {"three point records",
-     "# a\r\nhp1 0 0\r\nhp2 1 1\r\nhp3 2 2\r\n",                                                 {},
-     "# a\r\n" + kErrorCount + kRestore                                                                                                               },
-    {"three records, one numbered 3: the count wins",
-     "hp1 0 0\r\nhp2 1 1\r\nhp3 2 2\r\n",                                                        {},
-     kErrorCount + kRestore                                                                                                                           },
-    {"points 1 and 3",                                                 "hp1 0 0\r\nhp3 1 1\r\n", {},                           kErrorNumber + kRestore},
-    {"only point 3",
-     "lc5\r\nhp3 1 1\r\n",                                                                       {},
-     kErrorNumber + Crlf({"lg14", "ly14", "lt20", "lc5"})                                                                                             },
-    {"point 7 stores nothing",                                         "hp1 0 0\r\nhp7 1 1\r\n", {},                           kErrorNumber + kRestore},
+           "ch 3.100000 4.000000 3 0 \"0"}) + kRestore},
+    {"three point records", "# a\r\nhp1 0 0\r\nhp2 1 1\r\nhp3 2 2\r\n", {},
+     "# a\r\n" + kErrorCount + kRestore},
+    {"points 1 and 3", "hp1 0 0\r\nhp3 1 1\r\n", {}, kErrorNumber + kRestore},
+    {"only point 3", "lc5\r\nhp3 1 1\r\n", {}, kErrorNumber + Crlf({"lg14", "ly14", "lt20", "lc5"})},
     {"negative options and an unknown group are taken as 0",
-     "lg10\r\nhs 1\r\ncn0 1 1 1 1\r\nhp1 0 0\r\n",                                               {"-n-3", "-b-3", "-c-3"},
-     Crlf(std::vector<std::string>{"cn0 ", "lc10 #000000"} + kUnitBalloon +
-          std::vector<std::string>{"cc4 ", "ch 0.100000 0.000000 3 0 \"\x82\x4f",
-                                   "cn0 1.00 1.00 1.00 1", "lg10", "ly14", "lt20", "lc20"})                                                           },
+     "lg10\r\nhs 1\r\ncn0 1 1 1 1\r\nhp1 0 0\r\n", {"-n-3", "-b-3", "-c-3"},
+     Unit("000000", {}, "ch 0.100000 0.000000 3 0 \"\x82\x4f", kRestoreGroup16, "cn0 ")},
 };
+// clang-format on
 
 TEST(Balloon, Runs)
 {
     for (const BalloonCase &c : kBalloonCases) {
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), c.input);
-        RunResult r = RunTool(dir.path, c.args);
+        RunResult r = RunIn(dir.path, c.args);
         EXPECT_EQ(r.status, 0) << c.what;
         EXPECT_EQ(r.err, "") << c.what;
         EXPECT_EQ(Show(ReadFile(dir.At("QVC_TEMP.TXT"))), Show(c.expect)) << c.what;
@@ -164,7 +148,7 @@ TEST(Balloon, RestoreBlock)
     for (const RestoreCase &c : kRestoreCases) {
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), c.input);
-        RunResult r = RunTool(dir.path, {});
+        RunResult r = RunIn(dir.path, {});
         EXPECT_EQ(r.status, 0);
         std::string out = ReadFile(dir.At("QVC_TEMP.TXT"));
         size_t      label = out.find("ch ");
@@ -174,35 +158,36 @@ TEST(Balloon, RestoreBlock)
     }
 }
 
-} // namespace
-
-namespace
-{
-
+// The console trace of level 2, for a drawn balloon and for an error return.
 TEST(Balloon, TraceAtLevel2)
 {
-    Scratch dir;
-    WriteFile(dir.At("QVC_TEMP.TXT"),
-              "hs 2\r\nhcw 0 1\r\nhch 0 3\r\nhp1 100 50\r\nhp2 160 130\r\n");
-    RunResult r = RunTool(dir.path, {"-t2", "-b3", "-h0", "-n5"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "#### debug #### \n"
-                     "# Point ---- Kobarn1() --- cnt<2>----- \n"
-                     "#     PX[0]=0.0 PY[0]=0.0 \n"
-                     "#     PX[1]=100.0 PY[1]=50.0 \n"
-                     "#     PX[2]=160.0 PY[2]=130.0 \n"
-                     "#     PX[3]=0.0 PY[3]=0.0 \n"
-                     "# - SCALE=2.0 MOJI(2) MOJI-W<2.0> MOJI-H<6.0> MOJI-D<0.0>\n"
-                     "#     MOJI-H(6.0) x bai(1.0) = rbln(6.0)\n"
-                     "#  Solid(3)  color-hex(ff)\n"
-                     "#  balloon(5)  isNUM(5)\n"
-                     "#  balloon(\x82\x54)  isNUM(5)\n"
-                     "# ------------------ main() Pattern1 end file closing ------------------ \n"
-                     "# jd_xmax= 5 stepcnt= 0 Error(0)\n");
-    std::string work = ReadFile(dir.At("QVC_TEMP.$$$"));
-    EXPECT_NE(work.find("lc10 #0000ff\r\nsc 100 50 6 1 0.927295 -0.785398 1.57001 -1\r\nsc 100.0"),
-              std::string::npos)
-        << Show(work);
+    const std::string head = "#### debug #### \n# Point ---- Kobarn1() --- cnt<";
+    const std::string tail =
+        "# ------------------ main() Pattern1 end file closing ------------------ \n";
+    struct {
+        std::string input, out;
+    } const cases[] = {
+        {"hs 2\r\nhcw 0 1\r\nhch 0 3\r\nhp1 100 50\r\nhp2 160 130\r\n",
+         head +
+             "2>----- \n#     PX[0]=0.0 PY[0]=0.0 \n#     PX[1]=100.0 PY[1]=50.0 \n"
+             "#     PX[2]=160.0 PY[2]=130.0 \n#     PX[3]=0.0 PY[3]=0.0 \n"
+             "# - SCALE=2.0 MOJI(2) MOJI-W<2.0> MOJI-H<6.0> MOJI-D<0.0>\n"
+             "#     MOJI-H(6.0) x bai(1.0) = rbln(6.0)\n#  Solid(3)  color-hex(ff)\n"
+             "#  balloon(5)  isNUM(5)\n#  balloon(\x82\x54)  isNUM(5)\n" +
+             tail + "# jd_xmax= 5 stepcnt= 0 Error(0)\n"},
+        {"hp1 1 2\r\nhp2 3 4\r\nhp3 5 6\r\n",
+         head +
+             "3>----- \n#     PX[0]=0.0 PY[0]=0.0 \n#     PX[1]=1.0 PY[1]=2.0 \n"
+             "#     PX[2]=3.0 PY[2]=4.0 \n#     PX[3]=5.0 PY[3]=6.0 \n" +
+             tail + "# jd_xmax= 3 stepcnt= 0 Error(1)\n"},
+    };
+    for (const auto &c : cases) {
+        Scratch dir;
+        WriteFile(dir.At("QVC_TEMP.TXT"), c.input);
+        RunResult r = RunIn(dir.path, {"-t2", "-b3", "-h0", "-n5"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.out);
+    }
 }
 
 } // namespace

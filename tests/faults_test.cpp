@@ -1,5 +1,5 @@
-// The host's file under faults, through the real executable: killed runs, and names taken by
-// directories.
+// The host's file under faults, through the real executable: killed runs, files that cannot be
+// opened, written, read twice or replaced, and names already taken.
 #include "harness.h"
 
 #include <chrono>
@@ -8,11 +8,21 @@
 #include <random>
 #include <string>
 #include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
 
 namespace fs = std::filesystem;
+
+const std::string kHost = "# host\r\nhp1 0 0\r\n";
+const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
 
 // Killed at any moment, a run leaves the host either its own file or the whole command file.
 TEST(Faults, KilledRunsNeverLeaveAHalfFile)
@@ -26,7 +36,7 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     input += "hp1 0 0\r\nhp2 10 0\r\n";
     Scratch ref;
     WriteFile(ref.At("QVC_TEMP.TXT"), input);
-    ASSERT_EQ(RunTool(ref.path, {}).status, 0);
+    ASSERT_EQ(RunIn(ref.path, {}).status, 0);
     const std::string done = ReadFile(ref.At("QVC_TEMP.TXT"));
     ASSERT_NE(done, input);
 
@@ -56,61 +66,93 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
                 complete);
 }
 
-struct TakenCase {
+struct FailureCase {
     const char *what;
-    const char *hostName; // the name under which the host wrote its file
-    const char *directory;
+    const char *host;  // the name of the host's file, or nullptr for none
+    const char *taken; // a name already taken, or nullptr
+    char        kind;  // what takes it: 'd' a directory, 'f' a file left by a run, 'n' /dev/full
     int         status;
     std::string err;
 };
 
-const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
-
-const TakenCase kTakenCases[] = {
-    {"interchange file",         "qvc_temp.txt", "QVC_TEMP.TXT", 255, kOpenTxt                           },
-    {"temporary file",           "QVC_TEMP.TXT", "QVC_TEMP.$$$", 255, "Cannot open file: QVC_TEMP.$$$ \n"},
-    {"first intermediate name",  "qvc_temp.txt", "QVC_x2x2.$$",  255, kOpenTxt                           },
-    {"second intermediate name", "qvc_temp.txt", "QVC_x2x2.$$$", 0,   ""                                 },
-    {"lower-case name",          "QVC_TEMP.TXT", "qvc_temp.txt", 0,   ""                                 },
+const FailureCase kFailures[] = {
+    {"no interchange file",                     nullptr,        nullptr,        0,   255, kOpenTxt},
+    {"interchange name is a directory",         "qvc_temp.txt", "QVC_TEMP.TXT", 'd', 255, kOpenTxt},
+    {"temporary file is a directory",           "QVC_TEMP.TXT", "QVC_TEMP.$$$", 'd', 255,
+     "Cannot open file: QVC_TEMP.$$$ \n"                                                          },
+    {"first intermediate name is a directory",  "qvc_temp.txt", "QVC_x2x2.$$",  'd', 255, kOpenTxt},
+    {"second intermediate name is a directory", "qvc_temp.txt", "QVC_x2x2.$$$", 'd', 0,   ""      },
+    {"lower-case name is a directory",          "QVC_TEMP.TXT", "qvc_temp.txt", 'd', 0,   ""      },
+    {"intermediate name left by a run",         "qvc_temp.txt", "QVC_x2x2.$$$", 'f', 0,   ""      },
+    {"output on a full disk",                   "QVC_TEMP.TXT", "QVC_TEMP.$$$", 'n', 1,
+     "Cannot write file: QVC_TEMP.$$$ \n"                                                         },
 };
 
-// A directory where a file is expected: the message and status, and the host's file kept.
-TEST(Faults, DirectoriesInTheWay)
+// Each failure has its message and status, and loses nothing of the host's or in the way.
+TEST(Faults, Failures)
 {
-    const std::string host = "# host\r\nhp1 0 0\r\n";
-    for (const TakenCase &c : kTakenCases) {
+    for (const FailureCase &c : kFailures) {
 #ifdef _WIN32
-        if (std::string(c.hostName) != "QVC_TEMP.TXT" && c.status != 0)
-            continue; // on a file system that ignores case the host's name is the tool's
-        if (std::string(c.directory) == "qvc_temp.txt")
+        // no device that is always full, and names that differ only in case are one name
+        std::string host = c.host ? c.host : "", taken = c.taken ? c.taken : "";
+        if (c.kind == 'n' || taken == "qvc_temp.txt" || (host == "qvc_temp.txt" && c.status))
             continue;
 #endif
         Scratch dir;
-        WriteFile(dir.At(c.hostName), host);
-        fs::create_directory(dir.At(c.directory));
-        WriteFile(dir.At(c.directory) + "/inside", "kept");
-        RunResult r = RunTool(dir.path, {});
+        if (c.host)
+            WriteFile(dir.At(c.host), kHost);
+        if (c.kind == 'd') {
+            fs::create_directory(dir.At(c.taken));
+            WriteFile(dir.At(c.taken) + "/inside", "kept");
+        } else if (c.kind == 'f') {
+            WriteFile(dir.At(c.taken), "old");
+        } else if (c.kind == 'n') {
+            fs::create_symlink("/dev/full", dir.At(c.taken));
+        }
+        RunResult r = RunIn(dir.path, {});
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
-        EXPECT_EQ(ReadFile(dir.At(c.directory) + "/inside"), "kept") << c.what;
-        if (c.status == 0)
+        if (c.kind == 'd') {
+            EXPECT_EQ(ReadFile(dir.At(c.taken) + "/inside"), "kept") << c.what;
+        }
+        if (c.status == 0) // completed: the command file replaced the host's
             EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.TXT")).substr(0, 14), "# host\r\ncn2 \r\n")
                 << c.what;
-        else
-            EXPECT_EQ(ReadFile(dir.At(c.hostName)), host) << c.what;
+        else if (c.host)
+            EXPECT_EQ(ReadFile(dir.At(c.host)), kHost) << c.what;
+        else // nothing to lose, and nothing created
+            EXPECT_TRUE(fs::is_empty(dir.path)) << c.what;
     }
 }
 
-} // namespace
+// The command file cannot replace the host's: status -1, both files kept.
+TEST(Faults, ReplacementFailureKeepsBothFiles)
+{
+    Scratch dir;
+    WriteFile(dir.At("QVC_TEMP.TXT"), kHost);
+#ifdef _WIN32
+    // Held open without delete sharing, the host's file can be read but not replaced.
+    HANDLE held = CreateFileA(dir.At("QVC_TEMP.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RunResult r = RunIn(dir.path, {});
+    CloseHandle(held);
+#else
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the tool as another user";
+    // In a sticky directory only a file's owner may replace it: the tool, run as another
+    // user, can read the host's file and write its own, but not put it in place.
+    chmod(dir.path.c_str(), 01777);
+    RunResult r =
+        RunIn(dir.path, {}, "balloon", "setpriv --reuid=65534 --regid=65534 --clear-groups ");
+#endif
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, kOpenTxt);
+    EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.TXT")), kHost);
+    EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.$$$")).substr(0, 8), "# host\r\n");
+}
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace
-{
-
 // At the level whose trace shows the line count first, the interchange file is read twice; a
 // pipe cannot be read again, and the run stops as for a file that cannot be opened.
 TEST(Faults, PipeCannotBeReadTwice)
@@ -122,12 +164,12 @@ TEST(Faults, PipeCannotBeReadTwice)
         EXPECT_EQ(write(fd, "# host\r\n", 8), 8);
         close(fd);
     });
-    RunResult   r = RunTool(dir.path, {"-t3"});
+    RunResult   r = RunIn(dir.path, {"-t3"});
     host.join();
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Cannot open file: QVC_TEMP.TXT \n");
+    EXPECT_EQ(r.err, kOpenTxt);
     EXPECT_EQ(ReadFile(dir.At("QVC_TEMP.$$$")), "");
 }
+#endif
 
 } // namespace
-#endif

@@ -1,7 +1,5 @@
 #include "harness.h"
 
-#include <csignal>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -34,7 +33,7 @@ Scratch::~Scratch()
 
 std::string Scratch::At(const std::string &name) const
 {
-    return path + "/" + name;
+    return (fs::path(path) / name).string();
 }
 
 std::string ReadFile(const std::string &path)
@@ -50,165 +49,113 @@ void WriteFile(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-bool Exists(const std::string &path)
+// The path of a program of the build, as the platform's command line takes it.
+static std::string Program(const char *name)
 {
-    return fs::exists(fs::symlink_status(path));
+#ifdef _WIN32
+    std::string p = fs::path(BUILD_DIR "/" + std::string(name) + ".exe").make_preferred().string();
+#else
+    std::string p = BUILD_DIR "/" + std::string(name);
+#endif
+    return '"' + p + '"';
 }
 
-#ifndef _WIN32
-
-static RunResult Run(const char *exe, const std::string &dir, const std::vector<std::string> &args,
-                     int uid)
+#ifdef _WIN32
+// Starts a program of the build in dir, its standard streams on the files out and err (a
+// command shell here would leave console processes behind under Wine).
+static HANDLE Launch(const char *program, const std::string &dir,
+                     const std::vector<std::string> &args, const std::string &out,
+                     const std::string &err)
 {
-    Scratch     io; // captured streams live outside the run's directory
-    std::string out = io.At("out"), err = io.At("err");
-    pid_t       pid = fork();
-    if (pid == 0) {
-        std::vector<char *> argv{const_cast<char *>(exe)};
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        if (chdir(dir.c_str()) != 0 || !freopen(out.c_str(), "w", stdout) ||
-            !freopen(err.c_str(), "w", stderr) || (uid != -1 && setuid(uid) != 0))
-            _exit(127);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int ws = 0;
-    waitpid(pid, &ws, 0);
-    return RunResult{WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws), ReadFile(out),
-                     ReadFile(err)};
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    auto                open = [&](const std::string &path) {
+        return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    std::string line = Program(program);
+    for (const std::string &a : args)
+        line += " \"" + a + '"';
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = INVALID_HANDLE_VALUE;
+    si.hStdOutput = open(out);
+    si.hStdError = open(err);
+    PROCESS_INFORMATION pi{};
+    bool ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                             &si, &pi);
+    CloseHandle(si.hStdOutput);
+    CloseHandle(si.hStdError);
+    if (!ok)
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
 }
 
-RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
+RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
+                const std::string &)
 {
-    return Run(BALLOON_EXE, dir, args, -1);
+    Scratch io; // the captured streams live outside the run's directory
+    HANDLE  p = Launch(program, dir, args, io.At("out"), io.At("err"));
+    int     status = p ? WaitTool(reinterpret_cast<intptr_t>(p)) : 127;
+    return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
 }
 
-RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid)
+intptr_t StartTool(const std::string &dir)
 {
-    return Run(BALLOON_EXE, dir, args, uid);
+    return reinterpret_cast<intptr_t>(Launch("balloon", dir, {}, "NUL", "NUL"));
 }
 
-RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args)
+void KillTool(intptr_t process)
 {
-    return Run(PREVIEW_EXE, dir, args, -1);
+    TerminateProcess(reinterpret_cast<HANDLE>(process), 128 + 9);
+}
+
+int WaitTool(intptr_t process)
+{
+    HANDLE h = reinterpret_cast<HANDLE>(process);
+    DWORD  code = 0;
+    WaitForSingleObject(h, INFINITE);
+    GetExitCodeProcess(h, &code);
+    CloseHandle(h);
+    return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
+}
+#else
+RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
+                const std::string &prefix)
+{
+    Scratch io; // the captured streams live outside the run's directory
+    std::string line = "cd \"" + dir + "\" && " + prefix + Program(program);
+    for (const std::string &a : args)
+        line += " \"" + a + '"';
+    line += " > \"" + io.At("out") + "\" 2> \"" + io.At("err") + '"';
+    int status = std::system(line.c_str());
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
 }
 
 intptr_t StartTool(const std::string &dir)
 {
     pid_t pid = fork();
     if (pid == 0) {
-        char *argv[] = {const_cast<char *>(BALLOON_EXE), nullptr};
-        if (chdir(dir.c_str()) != 0 || !freopen("/dev/null", "w", stdout) ||
-            !freopen("/dev/null", "w", stderr))
-            _exit(127);
-        execv(argv[0], argv);
+        std::string exe = BUILD_DIR "/balloon";
+        if (chdir(dir.c_str()) == 0 && freopen("/dev/null", "w", stdout))
+            execl(exe.c_str(), exe.c_str(), nullptr);
         _exit(127);
     }
     return pid;
 }
 
-void KillTool(intptr_t pid)
+void KillTool(intptr_t process)
 {
-    kill(static_cast<pid_t>(pid), SIGKILL);
+    kill(static_cast<pid_t>(process), SIGKILL);
 }
 
-int WaitTool(intptr_t pid)
+int WaitTool(intptr_t process)
 {
     int ws = 0;
-    waitpid(static_cast<pid_t>(pid), &ws, 0);
+    waitpid(static_cast<pid_t>(process), &ws, 0);
     return WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-}
-
-#else
-// A program of the build directory, beside the test program's folder.
-static std::string ToolPath(const char *name)
-{
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    return (fs::path(self).parent_path().parent_path() / name).string();
-}
-
-// Starts a program in dir with its standard streams on the given handles.
-static HANDLE Launch(const char *exe, const std::string &dir, const std::vector<std::string> &args,
-                     HANDLE out, HANDLE err)
-{
-    std::string line(1, '"');
-    line += ToolPath(exe);
-    line += '"';
-    for (const std::string &a : args) {
-        line += " \"";
-        line += a;
-        line += '"';
-    }
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = INVALID_HANDLE_VALUE;
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si,
-                        &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-static HANDLE Inheritable(const std::string &path)
-{
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-static RunResult Run(const char *exe, const std::string &dir, const std::vector<std::string> &args)
-{
-    Scratch     io;
-    std::string out = io.At("out"), err = io.At("err");
-    HANDLE      ho = Inheritable(out), he = Inheritable(err);
-    HANDLE      p = Launch(exe, dir, args, ho, he);
-    CloseHandle(ho);
-    CloseHandle(he);
-    if (p == nullptr)
-        return RunResult{127, "", ""};
-    int status = WaitTool(reinterpret_cast<intptr_t>(p));
-    return RunResult{status, ReadFile(out), ReadFile(err)};
-}
-
-RunResult RunTool(const std::string &dir, const std::vector<std::string> &args)
-{
-    return Run("balloon.exe", dir, args);
-}
-
-RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args)
-{
-    return Run("balloon-preview.exe", dir, args);
-}
-
-intptr_t StartTool(const std::string &dir)
-{
-    HANDLE nul = Inheritable("NUL");
-    HANDLE p = Launch("balloon.exe", dir, {}, nul, nul);
-    CloseHandle(nul);
-    return reinterpret_cast<intptr_t>(p);
-}
-
-void KillTool(intptr_t pid)
-{
-    TerminateProcess(reinterpret_cast<HANDLE>(pid), 128 + 9);
-}
-
-// The exit status as a host sees its low eight bits: -1 shows as 255, as on POSIX.
-int WaitTool(intptr_t pid)
-{
-    HANDLE p = reinterpret_cast<HANDLE>(pid);
-    DWORD  code = 0;
-    WaitForSingleObject(p, INFINITE);
-    GetExitCodeProcess(p, &code);
-    CloseHandle(p);
-    return static_cast<int>(code & 0xff);
 }
 #endif
 

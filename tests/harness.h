@@ -1,4 +1,4 @@
-// Test harness: scratch directories, files as bytes, runs of the real tool, readable diffs.
+// Test harness: scratch directories, files as bytes, runs of the real programs, readable diffs.
 #pragma once
 
 #include <cstdint>
@@ -15,32 +15,23 @@ struct Scratch {
 
 std::string ReadFile(const std::string &path);
 void        WriteFile(const std::string &path, const std::string &bytes);
-bool        Exists(const std::string &path);
 
-// What a run of the tool left behind.
+// What a run left behind: the exit status as a POSIX host sees it (-1 as 255), and the output.
 struct RunResult {
-    int         status; // exit status as the host sees it: 0 to 255
-    std::string out;    // standard output
-    std::string err;    // standard error
+    int         status;
+    std::string out, err;
 };
 
-// Runs the tool in dir with the arguments, as the host does; as user uid when it is not -1.
-RunResult RunTool(const std::string &dir, const std::vector<std::string> &args);
-#ifndef _WIN32
-RunResult RunToolAs(const std::string &dir, const std::vector<std::string> &args, int uid);
-#endif
+// Runs a program of the build ("balloon" or "balloon-preview") in dir, as the host does; prefix
+// goes before it on the command line (to run it as another user, for one).
+RunResult RunIn(const std::string &dir, const std::vector<std::string> &args,
+                const char *program = "balloon", const std::string &prefix = "");
 
-// Runs balloon-preview in dir with the arguments.
-RunResult RunPreview(const std::string &dir, const std::vector<std::string> &args);
-
-// Starts the tool in dir without waiting, its output discarded; returns a process handle.
+// The tool started in dir without waiting, its output discarded; ended at once; waited for
+// (the exit status, 128 + 9 when it was killed).
 intptr_t StartTool(const std::string &dir);
-
-// Ends a started tool at once, as SIGKILL does.
-void KillTool(intptr_t pid);
-
-// Waits for a started tool; returns its exit status, or 128 + 9 when it was killed.
-int WaitTool(intptr_t pid);
+void     KillTool(intptr_t process);
+int      WaitTool(intptr_t process);
 
 // Bytes made readable: CR as \r, LF as \n plus a line break, other non-ASCII as \xNN.
 std::string Show(const std::string &bytes);
@@ -48,6 +39,6 @@ std::string Show(const std::string &bytes);
 // Lines joined with CR LF after each.
 std::string Crlf(const std::vector<std::string> &lines);
 
-// Starts a run in process: all state reset, fpw open on a file in dir.
+// A run of the routines in process: all state reset, fpw open on a file in dir; the file's bytes.
 void        OpenOutput(const Scratch &dir);
 std::string CloseOutput(const Scratch &dir);

@@ -50,7 +50,10 @@ const PreviewCase kPreviewCases[] = {
      Crlf({"h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"
            "(\x94\xd4\x8d\x86\x82\xaa\x91\xe5\x82\xab\x82\xa2)------ ",
            "lg14", "ly14"}),
-     {"fill=\"#c00000\"> VELMAR3  指示データーエラー(番号が大きい)------ </text>"},
+     {"fill=\"#c00000\"> VELMAR3  "
+      "\xe6\x8c\x87\xe7\xa4\xba\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe3\x83\xbc\xe3\x82\xa8\xe3\x83"
+      "\xa9\xe3\x83\xbc(\xe7\x95\xaa\xe5\x8f\xb7\xe3\x81\x8c\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84)"
+      "------ </text>"},
      0},
     {"malformed lines are skipped",
      Crlf({"sl 1 2 x 4", "sl 1 2 3", "sc 1 2", "so 0 0 -1 1 0 0 6.2831853072 0", "sl inf 0 1 1",
@@ -64,7 +67,7 @@ TEST(Preview, Pictures)
     for (const PreviewCase &c : kPreviewCases) {
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), c.commands);
-        RunResult r = RunPreview(dir.path, {"cmd.txt", "-o", "out.svg"});
+        RunResult r = RunIn(dir.path, {"cmd.txt", "-o", "out.svg"}, "balloon-preview");
         EXPECT_EQ(r.status, 0) << c.what;
         std::string svg = ReadFile(dir.At("out.svg"));
         for (const std::string &piece : c.contains)
@@ -87,7 +90,7 @@ TEST(Preview, Failures)
     for (const auto &c : cases) {
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), "sl 0 0 1 1\r\n");
-        RunResult r = RunPreview(dir.path, c.args);
+        RunResult r = RunIn(dir.path, c.args, "balloon-preview");
         EXPECT_NE(r.status, 0) << c.err;
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, "") << c.err;
@@ -99,8 +102,8 @@ TEST(Preview, BundledExampleIsCurrent)
 {
     Scratch dir;
     WriteFile(dir.At("QVC_TEMP.TXT"), ReadFile(SOURCE_DIR "/examples/QVC_TEMP.TXT"));
-    ASSERT_EQ(RunTool(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run
-    RunResult r = RunPreview(dir.path, {});
+    ASSERT_EQ(RunIn(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run
+    RunResult r = RunIn(dir.path, {}, "balloon-preview");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out == ReadFile(SOURCE_DIR "/examples/example.svg"))
         << "examples/run writes the new picture";

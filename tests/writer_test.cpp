@@ -1,4 +1,5 @@
-// The line writers, in process: one call, its exact line.
+// The line writers, in process, for what a balloon never shows: negative, tiny, huge and
+// non-finite numbers, and values outside the tables.
 #include "harness.h"
 #include "writer/writer.h"
 
@@ -10,7 +11,6 @@
 namespace
 {
 
-const double kPi = 3.141592653589793;
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNan = std::numeric_limits<double>::quiet_NaN();
 
@@ -20,28 +20,17 @@ struct WriterCase {
 };
 
 const WriterCase kWriterCases[] = {
-    {[] { SL2out(0, 0, 1, 1); },                               "sl 0.000000000000 0.000000000000 1.000000000000 1.000000000000"},
     {[] { SL3out(-1.5, 2, 1e-13, -0.0000000000005, 1e6, 3); },
      "sl -1.500000000000 2.000000000000 0.000000000000 -0.000000000000 1000000.000000000000 "
-     "3.000000000000"                                                                                                          },
-    {[] { SCout(100, 50, 1, 1, 0, 0, 2 * kPi, 100); },
-     "sc 100.0000000000 50.0000000000 1.0000000000 1.0000000000 0.0000000000 0.0000000000 "
-     "6.2831853072 100.00"                                                                                                     },
-    {[] { SOout(10, 20, 5, 1, 0, 0, 2 * kPi, 4.75); },
-     "so 10.0000000000 20.0000000000 5.0000000000 1.0000000000 0.0000000000 0.0000000000 "
-     "6.2831853072 4.750000"                                                                                                   },
+     "3.000000000000"                                                                         },
     {[] { SOout(kInf, -kInf, kNan, -kNan, 0, 0, 0, kInf); },
-     "so inf -inf nan -nan 0.0000000000 0.0000000000 0.0000000000 inf"                                                         },
+     "so inf -inf nan -nan 0.0000000000 0.0000000000 0.0000000000 inf"                        },
     {[] { SL2out(1e20, -123456789.123456789, 0.5, 2.5e-12); },
      "sl 100000000000000000000.000000000000 -123456789.123456791043 0.500000000000 "
-     "0.000000000002"                                                                                                          },
-    {[] { S16RGBout(255); },                                   "lc10 #0000ff"                                                  },
-    {[] { S16RGBout(0); },                                     "lc10 #000000"                                                  },
-    {[] { S16RGBout(-1); },                                    "lc10 #ffffffff"                                                },
-    {[] { Cnout(2); },                                         "cn2 "                                                          },
-    {[] { Cnout(0); },                                         "cn0 "                                                          },
-    {[] { Cnout(-3); },                                        "cn-3 "                                                         },
-    {[] { MojiOutS(1.5, -2, "A"); },                           "ch 1.500000 -2.000000 3 0 \"A"                                 },
+     "0.000000000002"                                                                         },
+    {[] { S16RGBout(-1); },                                    "lc10 #ffffffff"               },
+    {[] { Cnout(-3); },                                        "cn-3 "                        },
+    {[] { MojiOutS(1.5, -2, "A"); },                           "ch 1.500000 -2.000000 3 0 \"A"},
 };
 
 TEST(Writer, Lines)

@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     TextClose(&fp); // a stop leaves them to the process's end
     TextClose(&fpw);
+    TextUnlock();
 
     // A failed run, and a run at a debug level, leave the host's records as they were.
     if (status != 0 || isTest != 0) {

@@ -101,9 +101,12 @@ RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, co
     return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
 }
 
-intptr_t StartTool(const std::string &dir)
+intptr_t StartTool(const std::string &dir, const char *option)
 {
-    return reinterpret_cast<intptr_t>(Launch("balloon", dir, {}, "NUL", "NUL"));
+    std::vector<std::string> args;
+    if (option)
+        args.push_back(option);
+    return reinterpret_cast<intptr_t>(Launch("balloon", dir, args, "NUL", "NUL"));
 }
 
 void KillTool(intptr_t process)
@@ -134,13 +137,14 @@ RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, co
     return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
 }
 
-intptr_t StartTool(const std::string &dir)
+intptr_t StartTool(const std::string &dir, const char *option)
 {
     pid_t pid = fork();
     if (pid == 0) {
         std::string exe = BUILD_DIR "/balloon";
-        if (chdir(dir.c_str()) == 0 && freopen("/dev/null", "w", stdout))
-            execl(exe.c_str(), exe.c_str(), nullptr);
+        if (chdir(dir.c_str()) == 0 && freopen("/dev/null", "w", stdout) &&
+            freopen("/dev/null", "w", stderr))
+            execl(exe.c_str(), exe.c_str(), option, nullptr);
         _exit(127);
     }
     return pid;

@@ -29,7 +29,7 @@ RunResult RunIn(const std::string &dir, const std::vector<std::string> &args,
 
 // The tool started in dir without waiting, its output discarded; ended at once; waited for
 // (the exit status, 128 + 9 when it was killed).
-intptr_t StartTool(const std::string &dir);
+intptr_t StartTool(const std::string &dir, const char *option = nullptr);
 void     KillTool(intptr_t process);
 int      WaitTool(intptr_t process);
 

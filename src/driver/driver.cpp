@@ -23,14 +23,13 @@ void Stop(int status, const char *fmt, const char *name)
     std::exit(status);
 }
 
-// Opens source as fp and destination as fpw (created or emptied); a file that cannot be opened
-// ends the run with status -1.
-static void Topen(const char *source, const char *destination)
+// Stops a run that failed after creating the command file: at debug level 0 the partial file
+// goes, so that a full disk is not left full.
+[[noreturn]] static void Fail(int status, const char *fmt, const char *name)
 {
-    if (!TextOpen(&fp, source, false))
-        Stop(-1, MSG_OPEN, source);
-    if (!TextOpen(&fpw, destination, true))
-        Stop(-1, MSG_OPEN, destination);
+    if (isTest == 0)
+        TextDiscard(&fpw, QVC_WORK);
+    Stop(status, fmt, name);
 }
 
 // Ends a run whose interchange file is over the line limit: the command file holds only the
@@ -38,11 +37,11 @@ static void Topen(const char *source, const char *destination)
 static int Overflow()
 {
     TextClose(&fp);
-    TextClose(&fpw);
-    if (!TextOpen(&fpw, QVC_WORK, true)) // empties what the reader copied
-        Stop(1, MSG_OPEN, QVC_WORK);
+    if (!TextEmpty(&fpw)) // drops what the reader copied
+        Fail(1, MSG_WRITE, QVC_WORK);
     TextPrintf(&fpw, LINE_OVERFLOW, jd_limit);
-    TextClose(&fpw);
+    if (!TextClose(&fpw))
+        Fail(1, MSG_WRITE, QVC_WORK);
     return 1;
 }
 
@@ -73,24 +72,34 @@ int Transform(int argc, char **argv)
     if (isTest == 2)
         ConPrintf(stdout, "#### debug #### \n");
 
+    // One run at a time in a directory; the command file is made anew before anything else, so
+    // that nothing standing at its name is written through.
+    if (!TextLock() || !TextOpen(&fpw, QVC_WORK, true))
+        Stop(-1, MSG_OPEN, QVC_WORK);
     Normalise();
-    Topen(QVC_FILE, QVC_WORK);
-    char     piece[255]; // one piece: at most 254 characters and the terminator
+    if (!TextOpen(&fp, QVC_FILE, false)) {
+        TextDiscard(&fpw, QVC_WORK);
+        Stop(-1, MSG_OPEN, QVC_FILE);
+    }
+    TextInherit(&fpw, &fp); // the host's file keeps its permissions when it is replaced
+    char     piece[255];    // one piece: at most 254 characters and the terminator
     unsigned jd_xmax = 0;
     if (isTest == 3) { // the reader's trace shows the count before it reads: count first
         while (fp.pieces <= jd_limit && TextGets(piece, sizeof piece, &fp) > 0)
             continue; // the pieces are counted by the stream
         jd_xmax = fp.pieces;
+        if (fp.err)
+            Fail(1, MSG_READ, QVC_FILE);
         if (jd_xmax > jd_limit)
             return Overflow();
-        if (!TextRewind(&fp)) {
-            TextClose(&fpw);
-            Stop(1, MSG_OPEN, QVC_FILE);
-        }
+        if (!TextRewind(&fp))
+            Fail(1, MSG_READ, QVC_FILE);
     }
     QV_PATTERN(jd_xmax, jd_limit);
     if (isTest != 3) { // otherwise the count is what the reader took, and one more if there is
         jd_xmax = fp.pieces + (TextGets(piece, sizeof piece, &fp) > 0 ? 1 : 0);
+        if (fp.err) // a read that failed is no end of file: the host's file stays
+            Fail(1, MSG_READ, QVC_FILE);
         if (jd_xmax > jd_limit)
             return Overflow();
     }
@@ -112,10 +121,20 @@ int Transform(int argc, char **argv)
     }
     IniZokusei();
     TextClose(&fp);
-    if (!TextClose(&fpw))
-        Stop(1, MSG_WRITE, QVC_WORK); // the host's file keeps its records
-
-    if (isTest == 0 && !FileReplace(QVC_WORK, QVC_FILE))
+    if (isTest != 0) {
+        if (!TextClose(&fpw))
+            Stop(1, MSG_WRITE, QVC_WORK);
+        return 0;
+    }
+    // The command file is on disk before it replaces the host's file, so that a power loss
+    // leaves one or the other; a host's file that the user may not write stays as it is.
+    if (!TextSync(&fpw))
+        Fail(1, MSG_WRITE, QVC_WORK);
+    if (!FileWritable(QVC_FILE)) {
+        TextClose(&fpw);
+        Stop(-1, MSG_OPEN, QVC_FILE);
+    }
+    if (!TextReplace(&fpw, QVC_WORK, QVC_FILE))
         Stop(-1, MSG_OPEN, QVC_FILE);
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #define MSG_OPEN "Cannot open file: %s \n"
 #define MSG_WRITE "Cannot write file: %s \n"
+#define MSG_READ "Cannot read file: %s \n"
 #define MSG_OPTION "\n illegal Option.\n"
 
 // "he", "element count over" in Shift_JIS, "MAX=" and the limit

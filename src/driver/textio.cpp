@@ -6,32 +6,84 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-static bool Fill(TextFile *t);
-
-bool TextOpen(TextFile *t, const char *name, bool writing)
+// Starts a stream on f; false (and nothing open) when f is nullptr.
+static bool Start(TextFile *t, FILE *f, bool writing)
 {
-    t->f = std::fopen(name, writing ? "wb" : "rb");
+    t->f = f;
     t->writing = writing;
     t->eof = false;
     t->err = false;
     t->pos = 0;
     t->len = 0;
     t->pieces = 0;
-    if (t->f == nullptr)
+    if (f == nullptr)
         return false;
-    std::setvbuf(t->f, nullptr, _IONBF, 0); // our buffer is the only one
-    if (!writing && !Fill(t) && t->err) {   // a directory, for one, opens but cannot be read
-        std::fclose(t->f);
-        t->f = nullptr;
-        return false;
-    }
+    std::setvbuf(f, nullptr, _IONBF, 0); // our buffer is the only one
     return true;
 }
+
+#ifdef _WIN32
+static HANDLE Handle(const TextFile *t)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(t->f)));
+}
+
+bool TextOpen(TextFile *t, const char *name, bool writing)
+{
+    if (!writing) {
+        FILE *f = std::fopen(name, "rb");
+        if (f != nullptr && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) !=
+                                FILE_TYPE_DISK) { // a device such as NUL or COM1
+            std::fclose(f);
+            f = nullptr;
+        }
+        return Start(t, f, false);
+    }
+    DeleteFileA(name); // fails while another run holds it open: then CREATE_NEW fails too
+    HANDLE h = CreateFileA(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return Start(t, nullptr, true);
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return Start(t, nullptr, true);
+    }
+    return Start(t, _fdopen(fd, "wb"), true);
+}
+#else
+bool TextOpen(TextFile *t, const char *name, bool writing)
+{
+    int fd = -1;
+    if (writing) {
+        unlink(name); // a link, FIFO or device in the way goes, not what it points at
+        fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    } else {
+        // Non-blocking so that a FIFO cannot hold the open; only a regular file is kept.
+        fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat st;
+        if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    FILE *f = fd >= 0 ? fdopen(fd, writing ? "wb" : "rb") : nullptr;
+    if (fd >= 0 && f == nullptr)
+        close(fd);
+    return Start(t, f, writing);
+}
+#endif
 
 // Refills the read buffer; false at end of file or on error.
 static bool Fill(TextFile *t)
@@ -40,6 +92,15 @@ static bool Fill(TextFile *t)
         return false;
     t->pos = 0;
     t->len = std::fread(t->buf, 1, sizeof t->buf, t->f);
+#ifdef TEXT_READ_FAILS_AFTER // a build for the tests: reads fail part way through a file
+    static size_t total = 0;
+    total += t->len;
+    if (total > TEXT_READ_FAILS_AFTER) {
+        t->len = 0;
+        t->err = true;
+        return false;
+    }
+#endif
     if (t->len == 0) {
         if (std::ferror(t->f))
             t->err = true;
@@ -124,6 +185,17 @@ void TextWrite(TextFile *t, const char *s, size_t n)
     }
 }
 
+bool TextEmpty(TextFile *t)
+{
+    t->len = 0;
+#ifdef _WIN32
+    bool emptied = _chsize(_fileno(t->f), 0) == 0;
+#else
+    bool emptied = ftruncate(fileno(t->f), 0) == 0;
+#endif
+    return emptied && std::fseek(t->f, 0, SEEK_SET) == 0;
+}
+
 bool TextClose(TextFile *t)
 {
     if (t->f == nullptr)
@@ -133,6 +205,18 @@ bool TextClose(TextFile *t)
     if (std::fclose(t->f) != 0)
         t->err = true;
     t->f = nullptr;
+    return !t->err;
+}
+
+bool TextSync(TextFile *t)
+{
+    Flush(t);
+#ifdef _WIN32
+    if (!FlushFileBuffers(Handle(t)))
+#else
+    if (fsync(fileno(t->f)) != 0)
+#endif
+        t->err = true;
     return !t->err;
 }
 
@@ -158,3 +242,106 @@ bool FileReplace(const char *source, const char *target)
     return std::rename(source, target) == 0;
 #endif
 }
+
+#ifdef _WIN32
+// Windows cannot lock a directory. A run holds it through its command file, which it creates
+// first and keeps open without delete sharing until it has renamed it into place: another run
+// can then neither remove nor create that name, and the hold ends with the process.
+bool TextLock()
+{
+    return true;
+}
+
+void TextUnlock()
+{
+}
+
+void TextInherit(TextFile *, const TextFile *)
+{
+}
+
+bool FileWritable(const char *name)
+{
+    DWORD a = GetFileAttributesA(name);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+bool TextReplace(TextFile *t, const char *, const char *target)
+{
+    // Renamed through its own handle: the file cannot be swapped between the check and the move.
+    struct {
+        FILE_RENAME_INFO info;
+        WCHAR            room[MAX_PATH];
+    } to{};
+    WCHAR wide[MAX_PATH];
+    DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
+                  ? GetFullPathNameW(wide, MAX_PATH, to.info.FileName, nullptr)
+                  : 0;
+    to.info.ReplaceIfExists = TRUE;
+    to.info.FileNameLength = n * sizeof(WCHAR);
+    bool moved = n > 0 && n < MAX_PATH &&
+                 SetFileInformationByHandle(Handle(t), FileRenameInfo, &to, sizeof to) != 0;
+    TextClose(t);
+    return moved;
+}
+
+void TextDiscard(TextFile *t, const char *)
+{
+    FILE_DISPOSITION_INFO gone{TRUE}; // removes this file, whoever took the name since
+    SetFileInformationByHandle(Handle(t), FileDispositionInfo, &gone, sizeof gone);
+    t->len = 0;
+    TextClose(t);
+}
+#else
+// A run holds its working directory by an advisory lock on the directory itself: no file is
+// created for it, a second run sees it at once (LOCK_NB), and the kernel drops it when the
+// process ends, however it ends.
+static int held = -1; // the working directory, open and locked
+
+bool TextLock()
+{
+    held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    TextUnlock();
+    return false;
+}
+
+void TextUnlock()
+{
+    if (held >= 0)
+        close(held);
+    held = -1;
+}
+
+void TextInherit(TextFile *t, const TextFile *from)
+{
+    struct stat st;
+    if (fstat(fileno(from->f), &st) != 0)
+        return;
+    if (fchown(fileno(t->f), st.st_uid, st.st_gid) != 0) // allowed to root, or to a group member
+        (void)!fchown(fileno(t->f), static_cast<uid_t>(-1), st.st_gid);
+    fchmod(fileno(t->f), st.st_mode & 07777);
+}
+
+bool FileWritable(const char *name)
+{
+    return access(name, W_OK) == 0;
+}
+
+bool TextReplace(TextFile *t, const char *name, const char *target)
+{
+    bool moved = std::rename(name, target) == 0;
+    if (moved && held >= 0)
+        fsync(held); // the new name reaches the disk too
+    TextClose(t);
+    return moved;
+}
+
+void TextDiscard(TextFile *t, const char *name)
+{
+    t->len = 0;
+    TextClose(t);
+    unlink(name); // the directory is held: the name is still ours
+}
+#endif

@@ -18,24 +18,54 @@ struct TextFile {
     char     buf[1 << 16]; // the only buffer of the stream
 };
 
-// Opens name for reading, or for writing (created or emptied); false when it cannot be opened.
+// Opens name for reading, or creates it for writing; false when that is not possible. Only a
+// regular file is read. For writing, whatever stands at name (a link, a FIFO, a file with other
+// names) is removed and a new file is created there, so nothing is written through it; on
+// Windows the new file cannot be deleted or renamed by others while it is open.
 bool TextOpen(TextFile *t, const char *name, bool writing);
 
 // Reads the next piece: the characters up to and including the next line end, at most cap - 1
-// of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error.
+// of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error
+// (t->err tells which).
 int TextGets(char *s, int cap, TextFile *t);
 
 // Goes back to the start of a file opened for reading; false when that is not possible.
 bool TextRewind(TextFile *t);
 
-// Appends n bytes, each line end as CR LF. A failure is kept in t->err and reported by TextClose.
+// Appends n bytes, each line end as CR LF. A failure is kept in t->err and reported later.
 void TextWrite(TextFile *t, const char *s, size_t n);
+
+// Drops everything written so far; false when the file cannot be emptied.
+bool TextEmpty(TextFile *t);
+
+// Gives a file created for writing the permission bits of the file that from reads, and its
+// owner and group where this process may set them; nothing on Windows.
+void TextInherit(TextFile *t, const TextFile *from);
+
+// Writes out what waits in the buffer and brings the file to stable storage; false when any
+// write so far or the sync failed.
+bool TextSync(TextFile *t);
+
+// Renames the synced file t, created as name, over target in one step and closes it; false
+// when the rename failed (t is closed all the same, name keeps the bytes).
+bool TextReplace(TextFile *t, const char *name, const char *target);
+
+// Closes a file created as name and removes it.
+void TextDiscard(TextFile *t, const char *name);
 
 // Flushes and closes; false when any write, the flush or the close failed. Closed files pass.
 bool TextClose(TextFile *t);
 
+// Holds the working directory for this process until it ends or TextUnlock; false when another
+// process holds it.
+bool TextLock();
+void TextUnlock();
+
 // True when a file of exactly this name, letter case included, exists.
 bool FileHasName(const char *name);
+
+// True when this process may write the file name (the read-only attribute on Windows).
+bool FileWritable(const char *name);
 
 // Replaces target by source in one step (on Windows a replacing move); false when it failed.
 bool FileReplace(const char *source, const char *target);

@@ -2,8 +2,8 @@
 // holds the options, separated by blanks; the rest is the interchange file. A first option
 // "@" stands for the host using the lower-case file name.
 #include "driver/driver.h"
-#include "driver/textio.h"
 #include "state/state.h"
+#include "text/textio.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,11 +21,6 @@ struct Stopped {
     int status;
 };
 
-void ThrowStop(int status)
-{
-    throw Stopped{status};
-}
-
 // A scratch directory for the whole fuzzing session; each run starts it empty.
 const std::string &WorkDir()
 {
@@ -41,6 +36,13 @@ const std::string &WorkDir()
 }
 
 } // namespace
+
+// The tool's stop, in process: the run ends by an exception that the target catches, and the
+// next input runs in the same process.
+void Stop(int status, const char *, const char *)
+{
+    throw Stopped{status};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -74,7 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     argv.push_back(nullptr);
 
     StateReset();
-    BalloonStopHook = ThrowStop;
     int status = 0;
     try {
         status = Transform(static_cast<int>(argv.size()) - 1, argv.data());

@@ -1,7 +1,7 @@
 // In-process runs of the tool's routines: program state reset, fpw on a scratch file.
-#include "driver/textio.h"
 #include "harness.h"
 #include "state/state.h"
+#include "text/textio.h"
 
 void OpenOutput(const Scratch &dir)
 {

@@ -1,8 +1,8 @@
 // The element file reader, in process: input records in, program state and copied lines out.
-#include "driver/textio.h"
 #include "harness.h"
 #include "reader/reader.h"
 #include "state/state.h"
+#include "text/textio.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

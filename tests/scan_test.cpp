@@ -1,6 +1,6 @@
 // The field scanner, where the records do not show it: where a field stops, and plain decimals
 // read on their own path that must round exactly as the general conversion does.
-#include "reader/scan.h"
+#include "text/scan.h"
 
 #include <charconv>
 #include <cstring>

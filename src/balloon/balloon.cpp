@@ -1,16 +1,17 @@
 // The balloon: a circle of the label's text height around the first indicated point, a tip
 // toward the second, a leader with an optional arrow head or dot, and a one-character label.
-#include "balloon.h"
+#include "balloon/balloon.h"
 
-#include "../state/state.h"
-#include "../writer/format.h"
-#include "../writer/writer.h"
+#include "state/state.h"
+#include "text/format.h"
+#include "writer/writer.h"
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 // Balloon colours as 0xRRGGBB, by colour number.
-static const int inRGB[10] = {
+static const int inRGB[] = {
     0x000000, // black
     0xFF0000, // red
     0x008000, // green
@@ -24,31 +25,34 @@ static const int inRGB[10] = {
 };
 
 // Labels by label number: "0" to "9", then "A" to "J".
-static const char HALFWIDTH_LABELS[20][3] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
-                                             "A", "B", "C", "D", "E", "F", "G", "H", "I", "J"};
+static const char HALFWIDTH_LABELS[][3] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
+                                           "A", "B", "C", "D", "E", "F", "G", "H", "I", "J"};
 
 // The same labels in full-width Shift_JIS form.
-static const char FULLWIDTH_LABELS[20][3] = {
+static const char FULLWIDTH_LABELS[][3] = {
     "\x82\x4f", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53", // full-width 0 to 4
     "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58", // full-width 5 to 9
     "\x82\x60", "\x82\x61", "\x82\x62", "\x82\x63", "\x82\x64", // full-width A to E
     "\x82\x65", "\x82\x66", "\x82\x67", "\x82\x68", "\x82\x69", // full-width F to J
 };
 
+constexpr int LABELS = std::size(HALFWIDTH_LABELS); // label numbers 0 to LABELS - 1
+static_assert(std::size(FULLWIDTH_LABELS) == LABELS);
+
 static const double SQRT2 = 1.4142135623730951;
 
 // An index that lies outside its table is taken as 0.
-static int InTable(int i, int count)
+static int InTable(int i, std::size_t count)
 {
-    return i >= 0 && i < count ? i : 0;
+    return i >= 0 && static_cast<std::size_t>(i) < count ? i : 0;
 }
 
 int Kobarn1()
 {
-    SCALE = G_SCALE[InTable(GROUP, 16)];
+    SCALE = G_SCALE[InTable(GROUP, G_SCALE.size())];
     if (isTest == 2) {
         ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
-        for (int i = 0; i <= 3; i++)
+        for (int i = 0; i <= HPmax; i++)
             ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", i, PX[i], i, PY[i]);
     }
     if (iPOINTcnt > 2)
@@ -63,7 +67,7 @@ int Kobarn1()
     auto Fx = [&](double u, double v) { return PX[1] + (u * cs - v * sn); };
     auto Fy = [&](double u, double v) { return PY[1] + (u * sn + v * cs); };
 
-    int cn = InTable(wCN, 16);
+    int cn = InTable(wCN, MOJI_H.size());
     Cnout(cn);
     MOJI_zw = MOJI_W[cn] * SCALE;
     MOJI_zh = MOJI_H[cn] * SCALE;
@@ -82,7 +86,7 @@ int Kobarn1()
     double kx = Fx(SQRT2 * r, 0), ky = Fy(SQRT2 * r, 0); // where the tangents meet
     double lx = Fx(2 * r, 0), ly = Fy(2 * r, 0);         // where the leader begins
 
-    int clr = InTable(wSCLR, 10);
+    int clr = InTable(wSCLR, std::size(inRGB));
     S16RGBout(inRGB[clr]);
     if (isTest == 2) {
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", clr, inRGB[clr]);
@@ -103,9 +107,9 @@ int Kobarn1()
             SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, 100.0);
     }
 
-    if (isNUM > 19)
+    if (isNUM > LABELS - 1)
         isNUM = 1;
-    int num = InTable(isNUM, 20);
+    int num = InTable(isNUM, LABELS);
     TextPrintf(&fpw, "cc4 \n");
     char label[3];
     std::memcpy(label, isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num], sizeof label);

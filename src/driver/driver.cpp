@@ -1,27 +1,19 @@
 // The run of one start: name normalisation, line count and limit, the reader, the balloon,
-// the restore block, and the command file replacing the interchange file.
-#include "driver.h"
+// the restore block, and the command file replacing the interchange file. No line-copy routine
+// is needed: the input stream counts its pieces while the reader takes them (at the level whose
+// trace shows the count first, the file is counted, then read again), and the finished command
+// file replaces the interchange file by one rename rather than by a copy back.
+#include "driver/driver.h"
 
-#include "../balloon/balloon.h"
-#include "../reader/reader.h"
-#include "../state/state.h"
-#include "../writer/format.h"
-#include "../writer/writer.h"
-#include "messages.h"
-#include "textio.h"
+#include "balloon/balloon.h"
+#include "driver/messages.h"
+#include "reader/reader.h"
+#include "state/state.h"
+#include "text/format.h"
+#include "text/textio.h"
+#include "writer/writer.h"
 
 #include <cstdio>
-#include <cstdlib>
-
-void (*BalloonStopHook)(int status) = nullptr;
-
-void Stop(int status, const char *fmt, const char *name)
-{
-    ConPrintf(stderr, fmt, name);
-    if (BalloonStopHook != nullptr)
-        BalloonStopHook(status);
-    std::exit(status);
-}
 
 // Stops a run that failed after creating the command file: at debug level 0 the partial file
 // goes, so that a full disk is not left full.
@@ -82,7 +74,7 @@ int Transform(int argc, char **argv)
         Stop(-1, MSG_OPEN, QVC_FILE);
     }
     TextInherit(&fpw, &fp); // the host's file keeps its permissions when it is replaced
-    char     piece[255];    // one piece: at most 254 characters and the terminator
+    char     piece[PIECE];
     unsigned jd_xmax = 0;
     if (isTest == 3) { // the reader's trace shows the count before it reads: count first
         while (fp.pieces <= jd_limit && TextGets(piece, sizeof piece, &fp) > 0)
@@ -109,13 +101,11 @@ int Transform(int argc, char **argv)
     else if (code == 1)
         TextPrintf(&fpw, LINE_COUNT);
     if (isTest == 2) {
-        ConPrintf(stdout, "# ------------------ main() Pattern1 end file closing "
-                          "------------------ \n");
+        ConPrintf(stdout, LINE_TRAILER);
         ConPrintf(stdout, "# jd_xmax= %d stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
     }
     if (isTest == 1) {
-        TextPrintf(&fpw, "# ------------------ main() Pattern1 end file closing "
-                         "------------------ \n");
+        TextPrintf(&fpw, LINE_TRAILER);
         TextPrintf(&fpw, "#    jd_xmax= %d stepcnt= %d KYlengTotal= %.8f\n", jd_xmax, stepcnt,
                    KYlengTotal);
     }

@@ -7,9 +7,6 @@ void opt(char *argument);
 // One whole run of the tool in the working directory; returns the exit status.
 int Transform(int argc, char **argv);
 
-// Writes one message to standard error and ends the run with status. The tool exits; the
-// fuzzer, which runs the tool in process, replaces it through BalloonStopHook.
+// Writes one message to standard error and ends the run with status. The tool's own is in
+// stop.cpp; a program that runs the tool in process (the fuzz target) links its own instead.
 [[noreturn]] void Stop(int status, const char *fmt, const char *name);
-
-// When set, Stop calls it instead of exiting; it must not return.
-extern void (*BalloonStopHook)(int status);

@@ -1,6 +1,6 @@
 // balloon: adds one numbered balloon to the drawing that the host CAD program handed over in
 // the interchange file of the working directory.
-#include "driver.h"
+#include "driver/driver.h"
 
 #include <cstdio>
 #ifdef _WIN32

@@ -12,6 +12,9 @@
 #define MSG_READ "Cannot read file: %s \n"
 #define MSG_OPTION "\n illegal Option.\n"
 
+// The first line of the debug trailer, on the console at level 2 and in the command file at 1
+#define LINE_TRAILER "# ------------------ main() Pattern1 end file closing ------------------ \n"
+
 // "he", "element count over" in Shift_JIS, "MAX=" and the limit
 #define LINE_OVERFLOW "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b    MAX=%u\n"
 

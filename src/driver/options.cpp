@@ -1,9 +1,9 @@
 // The option decoder: one argument, one letter, one option variable.
-#include "../reader/scan.h"
-#include "../state/state.h"
-#include "../writer/format.h"
-#include "driver.h"
-#include "messages.h"
+#include "driver/driver.h"
+#include "driver/messages.h"
+#include "state/state.h"
+#include "text/format.h"
+#include "text/scan.h"
 
 // Remainder of n by m truncating toward zero, as C's % does; n may be INT_MIN.
 static int Rem(int n, int m)

@@ -1,10 +1,10 @@
 // The record table of the interchange file, dispatched on the first characters of each piece.
-#include "reader.h"
+#include "reader/reader.h"
 
-#include "../driver/textio.h"
-#include "../state/state.h"
-#include "../writer/format.h"
-#include "scan.h"
+#include "state/state.h"
+#include "text/format.h"
+#include "text/scan.h"
+#include "text/textio.h"
 
 #include <initializer_list>
 
@@ -12,23 +12,23 @@ namespace
 {
 
 // One piece of the input as read, line end included.
-struct Line {
+struct Piece {
     const char *s;
     int         n;
 };
 
 // Character k of the piece, counted from 1; -1 beyond its end, which matches no test.
-int At(const Line &ln, int k)
+int At(const Piece &ln, int k)
 {
     return k <= ln.n ? static_cast<unsigned char>(ln.s[k - 1]) : -1;
 }
 
-Scan From(const Line &ln, int col)
+Scan From(const Piece &ln, int col)
 {
     return ScanFrom(ln.s, ln.n, col);
 }
 
-void Copy(const Line &ln)
+void Copy(const Piece &ln)
 {
     TextWrite(&fpw, ln.s, ln.n);
 }
@@ -48,7 +48,7 @@ template <typename Table> void Doubles(Scan sc, Table &t, int first, int n)
 }
 
 // Line segment record: four coordinates; a segment of non-zero length counts.
-void LineSegment(const Line &ln)
+void LineSegment(const Piece &ln)
 {
     Scan sc = From(ln, 2);
     ScanDouble(sc, ILINEx1);
@@ -62,7 +62,7 @@ void LineSegment(const Line &ln)
 }
 
 // Point record "hp": number in character 3, marker in 4, coordinates after the marker.
-void Point(const Line &ln)
+void Point(const Piece &ln)
 {
     int  marker = At(ln, 4);
     Scan sc = From(ln, 3);
@@ -86,7 +86,7 @@ void Point(const Line &ln)
 }
 
 // Text style record: "cn0" with sizes, a quoted "cn" (skipped), or a numbered "cn".
-void TextStyle(const Line &ln)
+void TextStyle(const Piece &ln)
 {
     if (At(ln, 3) == '0') {
         MOJIS = 0;
@@ -111,7 +111,7 @@ void TextStyle(const Line &ln)
 }
 
 // Circle record "ci": the last four fields have defaults.
-void Circle(const Line &ln)
+void Circle(const Piece &ln)
 {
     HP = -2.0;
     SK = 0.0;
@@ -124,7 +124,7 @@ void Circle(const Line &ln)
 }
 
 // Two or four doubles from character 3 into KX/KY entries 1, then 5.
-void KPoints(const Line &ln, bool four)
+void KPoints(const Piece &ln, bool four)
 {
     Scan sc = From(ln, 3);
     ScanDouble(sc, KX[1]);
@@ -136,7 +136,7 @@ void KPoints(const Line &ln, bool four)
 }
 
 // Attribute record: one integer from character 3, then the first-value rule.
-void Attribute(const Line &ln, bool hex, int &value, int &copy)
+void Attribute(const Piece &ln, bool hex, int &value, int &copy)
 {
     Scan sc = From(ln, 3);
     if (hex)
@@ -147,7 +147,7 @@ void Attribute(const Line &ln, bool hex, int &value, int &copy)
 }
 
 // "h" records: points, stages, group scales, text sizes.
-void HRecord(const Line &ln)
+void HRecord(const Piece &ln)
 {
     switch (At(ln, 2)) {
     case 'q': // "hq": first stage
@@ -162,7 +162,7 @@ void HRecord(const Line &ln)
             Point(ln);
         break;
     case 's': // "hs": sixteen group scales
-        Doubles(From(ln, 4), G_SCALE, 0, 16);
+        Doubles(From(ln, 4), G_SCALE, 0, GROUPS);
         break;
     case 'c': // "hcw", "hch", "hcd": text sizes of styles 1 to 10
         if (At(ln, 3) == 'w')
@@ -176,7 +176,7 @@ void HRecord(const Line &ln)
 }
 
 // "l" records: the current attributes group, layer, line type and colour.
-void LRecord(const Line &ln)
+void LRecord(const Piece &ln)
 {
     switch (At(ln, 2)) {
     case 'g': // "lg": layer group, hexadecimal
@@ -195,7 +195,7 @@ void LRecord(const Line &ln)
 }
 
 // "p" records: the "pn" attribute, a point, the start of a polyline.
-void PRecord(const Line &ln)
+void PRecord(const Piece &ln)
 {
     switch (At(ln, 2)) {
     case 'n': // "pn": hexadecimal
@@ -214,7 +214,7 @@ void PRecord(const Line &ln)
 }
 
 // "c" records: text setting, text style, circle, and the other "c" records.
-void CRecord(const Line &ln)
+void CRecord(const Piece &ln)
 {
     switch (At(ln, 2)) {
     case 'c': // "cc": text setting
@@ -233,7 +233,7 @@ void CRecord(const Line &ln)
 }
 
 // Dispatches one piece by its first character.
-void Record(const Line &ln)
+void Record(const Piece &ln)
 {
     switch (At(ln, 1)) {
     case '#': // comment: copied
@@ -281,20 +281,19 @@ void PLreset()
     iLengK = Period;
 }
 
-int QV_PATTERN(unsigned jd_xmax, unsigned jd_limit)
+int QV_PATTERN(unsigned jd_xmax, unsigned limit)
 {
-    char buf[255]; // one piece: at most 254 characters and the terminator
-    for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
+    char buf[PIECE];
+    for (unsigned jd_x = 0; jd_x != limit; jd_x++) {
         int n = TextGets(buf, sizeof buf, &fp);
         if (n == 0)
             break;
         if (isTest == 3) {
             ConPrintf(stdout, "## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
-            ConPrintf(stdout, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax,
-                      jd_limit);
+            ConPrintf(stdout, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, limit);
             ConPrintf(stdout, "##  buf=(%s)\n", buf);
         }
-        Record(Line{buf, n});
+        Record(Piece{buf, n});
     }
     return 0;
 }

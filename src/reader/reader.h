@@ -2,9 +2,9 @@
 // and copies its comment and "bz" lines to the command file fpw.
 #pragma once
 
-// Reads fp to its end or to jd_limit pieces; jd_xmax, the driver's count, only shows in the
+// Reads fp to its end or to limit pieces; jd_xmax, the driver's count, only shows in the
 // level-3 trace. Always returns 0.
-int QV_PATTERN(unsigned jd_xmax, unsigned jd_limit);
+int QV_PATTERN(unsigned jd_xmax, unsigned limit);
 
 // Resets the polyline accumulators.
 void PLreset();

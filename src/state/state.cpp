@@ -1,5 +1,5 @@
 // Definitions of the program-wide variables, with their initial values.
-#include "state.h"
+#include "state/state.h"
 
 namespace
 {
@@ -17,7 +17,7 @@ template <typename T, std::size_t N> constexpr std::array<T, N> Filled(T value)
 #define VAR(type, name, init) constinit type name = init;
 #define TAB(type, name, count, init)                                                               \
     constinit std::array<type, count> name = Filled<type, count>(init);
-#include "state_vars.h"
+#include "state/state_vars.h"
 #undef VAR
 #undef TAB
 
@@ -28,7 +28,7 @@ void StateReset()
 {
 #define VAR(type, name, init) name = init;
 #define TAB(type, name, count, init) name.fill(init);
-#include "state_vars.h"
+#include "state/state_vars.h"
 #undef VAR
 #undef TAB
     fp.f = nullptr;

@@ -41,13 +41,13 @@ VAR(double, MOJIDi, 20.0)
 VAR(int, MOJICi, 20)
 
 // Element file reader: tables
-TAB(double, MOJI_W, 16, 0.0)  // text width by style; 1 to 10 from "hcw", 0 from "cn0"
-TAB(double, MOJI_H, 16, 0.0)  // text height by style; 1 to 10 from "hch", 0 from "cn0"
-TAB(double, MOJI_D, 16, 0.0)  // text spacing by style; 1 to 10 from "hcd", 0 from "cn0"
-TAB(int, MOJI_C, 16, 0)       // entry 0 from "cn0"
-TAB(double, G_SCALE, 16, 1.0) // scale of groups 0 to 15, "hs"
-TAB(double, PX, 4, 0.0)       // indicated points by "hp" number, 0 to HPmax
-TAB(double, PY, 4, 0.0)
+TAB(double, MOJI_W, STYLES, 0.0)  // text width by style; 1 to 10 from "hcw", 0 from "cn0"
+TAB(double, MOJI_H, STYLES, 0.0)  // text height by style; 1 to 10 from "hch", 0 from "cn0"
+TAB(double, MOJI_D, STYLES, 0.0)  // text spacing by style; 1 to 10 from "hcd", 0 from "cn0"
+TAB(int, MOJI_C, STYLES, 0)       // entry 0 from "cn0"
+TAB(double, G_SCALE, GROUPS, 1.0) // scale of groups 0 to 15, "hs"
+TAB(double, PX, HPmax + 1, 0.0)   // indicated points by "hp" number, 0 to HPmax
+TAB(double, PY, HPmax + 1, 0.0)
 TAB(double, KX, 10, 0.0) // entries 1 and 5 from "pt" and other "c" records
 TAB(double, KY, 10, 0.0)
 

@@ -1,53 +1,45 @@
 // The command lines that draw the balloon, and the block that gives the host back the first
 // value of each attribute that the interchange file carried.
-#include "writer.h"
+#include "writer/writer.h"
 
-#include "../state/state.h"
-#include "format.h"
+#include "state/state.h"
+#include "text/format.h"
 
-// Writes the colour 0xRRGGBB as a direct colour command.
 void S16RGBout(int rgb)
 {
     TextPrintf(&fpw, "lc10 #%06x\n", rgb);
 }
 
-// Writes a line through two points.
 void SL2out(double x1, double y1, double x2, double y2)
 {
     TextPrintf(&fpw, "sl %.12f %.12f %.12f %.12f\n", x1, y1, x2, y2);
 }
 
-// Writes a line through three points.
 void SL3out(double x1, double y1, double x2, double y2, double x3, double y3)
 {
     TextPrintf(&fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f\n", x1, y1, x2, y2, x3, y3);
 }
 
-// Writes an "sc" solid: centre, radius, flatness, tilt, start, span, and its last value.
 void SCout(double x, double y, double r, double f, double t, double s, double e, double v)
 {
     TextPrintf(&fpw, "sc %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", x, y, r, f, t, s, e, v);
 }
 
-// Writes an "so" solid, the same values as "sc" with six decimals for the last.
 void SOout(double x, double y, double r, double f, double t, double s, double e, double v)
 {
     TextPrintf(&fpw, "so %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.6f\n", x, y, r, f, t, s, e, v);
 }
 
-// Selects a text style by number; the blank before the line end belongs to the command.
 void Cnout(int cn)
 {
     TextPrintf(&fpw, "cn%d \n", cn);
 }
 
-// Writes a text at (x, y); the quote opens the text, which runs to the line end unclosed.
 void MojiOutS(double x, double y, const char *text)
 {
     TextPrintf(&fpw, "ch %.6f %.6f 3 0 \"%s\n", x, y, text);
 }
 
-// Writes the attribute-restore block: text style, group, layer, line type, colour, "pn".
 void IniZokusei()
 {
     if (MOJIWi > 0) // false for the initial -20.0 and for a NaN

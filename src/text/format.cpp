@@ -1,9 +1,10 @@
 // One small formatter in place of the C library's printf, whose output differs between
 // platforms for infinities, NaNs and the last digits of long fixed-point numbers.
-#include "format.h"
+#include "text/format.h"
 
-#include "../driver/textio.h"
+#include "text/textio.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -17,13 +18,9 @@ struct Out {
     int   cap;
 };
 
+// Appends n characters of s, padded on the left with pad to width.
 void Put(Out &o, const char *s, int n, int width, char pad)
 {
-    bool neg = n > 0 && s[0] == '-' && pad == '0';
-    if (neg) { // zero padding goes after the sign
-        Put(o, s, 1, 0, ' ');
-        s++, n--, width--;
-    }
     for (int i = n; i < width; i++)
         if (o.n < o.cap - 1)
             o.p[o.n++] = pad;
@@ -45,16 +42,18 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
         }
         f++;
         char pad = ' ';
-        if (*f == '0')
-            pad = '0', f++;
-        int width = 0, prec = -1;
+        if (*f == '0') {
+            pad = '0';
+            f++;
+        }
+        int width = 0, prec = 6;
         for (; *f >= '0' && *f <= '9'; f++)
             width = width * 10 + (*f - '0');
-        if (*f == '.')
-            for (prec = 0, f++; *f >= '0' && *f <= '9'; f++)
-                prec = prec * 10 + (*f - '0');
-        if (prec > 60)
-            prec = 60;
+        if (*f == '.') {
+            prec = 0;
+            for (f++; *f >= '0' && *f <= '9'; f++)
+                prec = std::min(prec * 10 + (*f - '0'), 60);
+        }
         if (*f == 'l')
             f++;
         std::to_chars_result r{num, std::errc{}};
@@ -68,29 +67,20 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
         case 'x':
             r = std::to_chars(num, num + sizeof num, va_arg(ap, unsigned), 16);
             break;
-        case 'c':
-            num[0] = static_cast<char>(va_arg(ap, int));
-            r.ptr = num + 1;
-            break;
         case 'f':
             r = std::to_chars(num, num + sizeof num, va_arg(ap, double), std::chars_format::fixed,
-                              prec < 0 ? 6 : prec);
+                              prec);
             break;
-        case 'g':
+        case 'g': // the tool's "%lg" has the default six significant digits
             r = std::to_chars(num, num + sizeof num, va_arg(ap, double), std::chars_format::general,
-                              prec < 0    ? 6
-                              : prec == 0 ? 1
-                                          : prec);
+                              prec);
             break;
         case 's': {
             const char *s = va_arg(ap, const char *);
-            Put(o, s, static_cast<int>(std::strlen(s)), width, ' ');
+            Put(o, s, static_cast<int>(std::strlen(s)), 0, ' ');
             continue;
         }
-        case '%':
-            Put(o, "%", 1, 0, ' ');
-            continue;
-        default: // unknown conversion: nothing
+        default: // a conversion the tool does not use: nothing
             if (*f == '\0')
                 f--;
             continue;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdio>
 
+constexpr int PIECE = 255; // one piece of a line: at most 254 characters and the terminator
+
 // A file opened through the text layer: CR LF read as one line end, line end written as CR LF.
 struct TextFile {
     FILE    *f;            // nullptr while closed

@@ -1,9 +1,9 @@
-// Formatted output done the same way on every platform: the conversions %d %u %x %c %s, %f,
-// %g (with an optional "l"), flag 0, width and precision, numbers as the C library prints them
-// in the "C" locale (infinity as "inf", NaN as "nan").
+// Formatted output done the same way on every platform: the conversions that the tool uses,
+// %d %u %x %s %f and %g (with an optional "l"), flag 0, width and precision, numbers as the C
+// library prints them in the "C" locale (infinity as "inf", NaN as "nan").
 #pragma once
 
-#include "../state/state.h"
+#include "text/textio.h"
 
 #include <cstdarg>
 

@@ -1,6 +1,6 @@
 // Field conversions done here rather than by the C library, so that every platform reads
 // the same values and no out-of-range number reaches undefined behaviour.
-#include "scan.h"
+#include "text/scan.h"
 
 #include <charconv>
 #include <cstdint>
@@ -109,9 +109,10 @@ static bool TooLarge(const char *p, const char *end, bool hex)
     for (; p < end && (*p == '.' || Digit(*p, hex ? 16 : 10) >= 0); p++) {
         if (*p == '.')
             point = true;
-        else if (!nonzero && *p != '0')
-            nonzero = true, mag += point ? 0 : 1;
-        else if (!nonzero && point)
+        else if (!nonzero && *p != '0') {
+            nonzero = true;
+            mag += point ? 0 : 1;
+        } else if (!nonzero && point)
             mag--;
         else if (nonzero && !point)
             mag++;

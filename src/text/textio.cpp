@@ -1,5 +1,5 @@
 // The text layer over binary standard streams, with one buffer per stream.
-#include "textio.h"
+#include "text/textio.h"
 
 #include <algorithm>
 #include <cstring>

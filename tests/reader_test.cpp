@@ -60,7 +60,7 @@ const ReaderCase kReaderCases[] = {
      {{"G_SCALE[0]", 2}, {"G_SCALE[1]", 3}, {"G_SCALE[2]", 1}}, ""},
     {"hs numbers", "hs5 0x1.8p1 1e400 -1e400 1e-400 +.5 1e +5\n", 50000,
      {{"G_SCALE[0]", 3}, {"G_SCALE[1]", HUGE_VAL}, {"G_SCALE[2]", -HUGE_VAL}, {"G_SCALE[3]", 0},
-      {"G_SCALE[4]", 0.5}, {"G_SCALE[5]", 1}, {"G_SCALE[6]", 1}}, ""},
+      {"G_SCALE[4]", 0.5}, {"G_SCALE[5]", 1}, {"G_SCALE[6]", 5}}, ""},
     // Point records
     {"points", "hp1 10 20\nhp2+30 40\nhp2/50 60\n", 50000,
      {{"PX[1]", 10}, {"PY[1]", 20}, {"PX[2]", 50}, {"PY[2]", 60}, {"iPOINT", 2}, {"iPOINTcnt", 3}}, ""},

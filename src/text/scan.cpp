@@ -93,13 +93,6 @@ bool ScanHex(Scan &sc, int &v)
     return true;
 }
 
-static bool IsHexStart(const char *p, const char *end)
-{
-    if (p < end && Digit(*p, 16) >= 0)
-        return true;
-    return end - p >= 2 && p[0] == '.' && Digit(p[1], 16) >= 0;
-}
-
 // For a number that from_chars found out of range: true when it is too large, false when it
 // is too small. Decided by the position of its first nonzero digit and by its exponent.
 static bool TooLarge(const char *p, const char *end, bool hex)
@@ -164,6 +157,33 @@ static bool PlainDecimal(Scan &sc, double &v)
     return true;
 }
 
+// True when the text at p starts with word, letters in either case.
+static bool Word(const char *p, const char *end, const char *word)
+{
+    for (; *word != '\0'; p++, word++)
+        if (p == end || (*p | 0x20) != *word)
+            return false;
+    return true;
+}
+
+// Skips the digits of base (and one point, where point) at p; returns how many digits it took.
+static long Mantissa(const char *&p, const char *end, int base)
+{
+    long n = 0;
+    bool point = false;
+    for (; p < end && (Digit(*p, base) >= 0 || (*p == '.' && !point)); p++) {
+        if (*p == '.')
+            point = true;
+        else
+            n++;
+    }
+    return n;
+}
+
+// "%lf" as the C library reads it: after blanks and a sign, "inf", "infinity" or "nan" (no
+// "nan(...)"), or a decimal or "0x" hexadecimal mantissa with at least one digit and an optional
+// exponent. An exponent mark without digits ("1e", "2e+") is consumed and ignored; "0x."
+// without digits reads as 0. Too large a value is infinity, too small one zero.
 bool ScanDouble(Scan &sc, double &v)
 {
     if (PlainDecimal(sc, v))
@@ -171,27 +191,49 @@ bool ScanDouble(Scan &sc, double &v)
     bool neg;
     if (!Lead(sc, neg))
         return false;
-    if (sc.p < sc.end && (*sc.p == '+' || *sc.p == '-')) {
-        sc.ok = false; // a second sign
-        return false;
-    }
-    bool hex = sc.end - sc.p >= 2 && sc.p[0] == '0' && (sc.p[1] == 'x' || sc.p[1] == 'X');
-    if (hex && !IsHexStart(sc.p + 2, sc.end)) {
-        sc.p++; // "0x" without digits is the number 0 followed by "x"
-        v = neg ? -0.0 : 0.0;
-        return true;
-    }
-    const char *first = hex ? sc.p + 2 : sc.p;
+    const char *p = sc.p, *end = sc.end;
     double      x = 0.0;
-    auto        r = std::from_chars(first, sc.end, x,
-                             hex ? std::chars_format::hex : std::chars_format::general);
-    if (r.ec == std::errc::invalid_argument) {
-        sc.ok = false;
-        return false;
+    if (Word(p, end, "inf")) {
+        p += 3;
+        if (p < end && (*p | 0x20) == 'i' && !Word(p, end, "inity")) {
+            sc.ok = false; // begun, not finished: nothing converts
+            return false;
+        }
+        p += p < end && (*p | 0x20) == 'i' ? 5 : 0;
+        x = std::numeric_limits<double>::infinity();
+    } else if (Word(p, end, "nan")) {
+        p += 3;
+        x = std::numeric_limits<double>::quiet_NaN();
+    } else {
+        bool        hex = Word(p, end, "0x");
+        const char *first = hex ? p + 2 : p, *last = first;
+        if (Mantissa(last, end, hex ? 16 : 10) == 0) {
+            if (!hex || last == first) { // no digits, or "0x" followed by no point
+                sc.ok = false;
+                return false;
+            }
+            p = last; // "0x." is zero
+        } else {
+            p = last;
+            char mark = hex ? 'p' : 'e';
+            if (p < end && (*p | 0x20) == mark) {
+                const char *e = p + 1;
+                if (e < end && (*e == '+' || *e == '-'))
+                    e++;
+                const char *digits = e;
+                while (e < end && Digit(*e, 10) >= 0)
+                    e++;
+                if (e > digits)
+                    last = e; // a whole exponent is part of the value
+                p = e;
+            }
+            auto r = std::from_chars(first, last, x,
+                                     hex ? std::chars_format::hex : std::chars_format::general);
+            if (r.ec == std::errc::result_out_of_range) // from_chars leaves x alone here
+                x = TooLarge(first, last, hex) ? std::numeric_limits<double>::infinity() : 0.0;
+        }
     }
-    if (r.ec == std::errc::result_out_of_range) // from_chars leaves x alone here
-        x = TooLarge(first, r.ptr, hex) ? std::numeric_limits<double>::infinity() : 0.0;
-    sc.p = r.ptr;
+    sc.p = p;
     v = neg ? -x : x;
     return true;
 }

@@ -6,6 +6,7 @@
 #include "text/scan.h"
 #include "text/textio.h"
 
+#include <cstring>
 #include <initializer_list>
 
 namespace
@@ -30,7 +31,10 @@ Scan From(const Piece &ln, int col)
 
 void Copy(const Piece &ln)
 {
-    TextWrite(&fpw, ln.s, ln.n);
+    if (ln.n > 0 && ln.s[ln.n - 1] == '\n') // the usual piece: one line end, at its end
+        TextWriteLine(&fpw, ln.s, ln.n - 1);
+    else
+        TextWrite(&fpw, ln.s, ln.n);
 }
 
 // The first-value rule: a copy still at 20 takes the attribute's value.
@@ -283,17 +287,21 @@ void PLreset()
 
 int QV_PATTERN(unsigned jd_xmax, unsigned limit)
 {
-    char buf[PIECE];
+    char spare[PIECE];
     for (unsigned jd_x = 0; jd_x != limit; jd_x++) {
-        int n = TextGets(buf, sizeof buf, &fp);
+        const char *s;
+        int         n = TextPiece(&fp, &s, spare);
         if (n == 0)
             break;
         if (isTest == 3) {
+            char buf[PIECE]; // the piece as a text of its own
+            std::memcpy(buf, s, n);
+            buf[n] = '\0';
             ConPrintf(stdout, "## ---- QV_PATTERN()  qvc_temp.txt processing --------\n");
             ConPrintf(stdout, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, limit);
             ConPrintf(stdout, "##  buf=(%s)\n", buf);
         }
-        Record(Piece{buf, n});
+        Record(Piece{s, n});
     }
     return 0;
 }

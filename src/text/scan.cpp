@@ -122,8 +122,11 @@ static bool TooLarge(const char *p, const char *end, bool hex)
 static long DecimalRun(const char *p, const char *end, uint64_t &mant)
 {
     const char *start = p;
+    uint64_t    m =
+        mant; // a local: a store through mant could change *p, as far as the compiler knows
     for (; p < end && static_cast<unsigned>(*p - '0') <= 9; p++)
-        mant = mant * 10 + (*p - '0');
+        m = m * 10 + (*p - '0');
+    mant = m;
     return p - start;
 }
 

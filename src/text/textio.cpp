@@ -148,6 +148,25 @@ int TextGets(char *s, int cap, TextFile *t)
     return static_cast<int>(n);
 }
 
+int TextPiece(TextFile *t, const char **s, char *spare)
+{
+    char       *p = t->buf + t->pos;
+    const char *e = LineEnd(p, std::min<size_t>(t->len - t->pos, PIECE - 1));
+    if (e == nullptr || (*e == '\r' && e + 1 == t->buf + t->len)) { // not whole here
+        *s = spare;
+        return TextGets(spare, PIECE, t);
+    }
+    size_t n = e - p + 1;
+    t->pos += n;
+    if (*e == '\r' && e[1] == '\n') { // CR LF is one line end
+        p[n - 1] = '\n';
+        t->pos++;
+    }
+    t->pieces++;
+    *s = p;
+    return static_cast<int>(n);
+}
+
 bool TextRewind(TextFile *t)
 {
     t->pos = t->len = 0;
@@ -183,6 +202,16 @@ void TextWrite(TextFile *t, const char *s, size_t n)
         s += m;
         n -= m;
     }
+}
+
+void TextWriteLine(TextFile *t, const char *s, size_t n)
+{
+    if (t->len + n + 2 > sizeof t->buf)
+        Flush(t);
+    std::memcpy(t->buf + t->len, s, n);
+    t->len += n;
+    t->buf[t->len++] = '\r';
+    t->buf[t->len++] = '\n';
 }
 
 bool TextEmpty(TextFile *t)

@@ -31,11 +31,19 @@ bool TextOpen(TextFile *t, const char *name, bool writing);
 // (t->err tells which).
 int TextGets(char *s, int cap, TextFile *t);
 
+// Reads the next piece as TextGets does, in place where it lies whole in the stream's buffer,
+// otherwise into spare (PIECE bytes): *s points at its characters, not NUL-terminated, until the
+// next read of t. Returns their number; 0 at end of file or on error.
+int TextPiece(TextFile *t, const char **s, char *spare);
+
 // Goes back to the start of a file opened for reading; false when that is not possible.
 bool TextRewind(TextFile *t);
 
 // Appends n bytes, each line end as CR LF. A failure is kept in t->err and reported later.
 void TextWrite(TextFile *t, const char *s, size_t n);
+
+// Appends the n bytes at s, which hold no line end, and a line end (CR LF).
+void TextWriteLine(TextFile *t, const char *s, size_t n);
 
 // Drops everything written so far; false when the file cannot be emptied.
 bool TextEmpty(TextFile *t);

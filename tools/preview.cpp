@@ -3,7 +3,10 @@
 //
 //   balloon-preview [COMMAND_FILE] [-o OUT.svg]
 //
-// Defaults: "QVC_TEMP.TXT" in the current directory, the picture on standard output.
+// Defaults: "QVC_TEMP.TXT" in the current directory, the picture on standard output. Each
+// command is drawn as the host draws it: masks first (an "sc" solid with a negative last value
+// blanks its sector in the background colour), then lines and solids in file order, then the
+// texts on top of everything.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -31,8 +34,8 @@ struct Point {
 
 // One element of the picture, in drawing coordinates (y up).
 struct Element {
-    enum Kind { Stroke, Fill, Ring, Label } kind;
-    std::vector<Point> pts;   // Stroke, Fill: the outline; Ring: outer loop then inner loop
+    enum Kind { Mask, Stroke, Fill, Ring, Label } kind;
+    std::vector<Point> pts;   // Mask, Stroke, Fill: the outline; Ring: outer, then inner loop
     size_t             outer; // Ring: points of the outer loop
     std::string        text;  // Label: UTF-8
     double             size;  // Label: text height
@@ -184,8 +187,13 @@ bool Read(const std::string &path, Picture &pic)
                 e.pts.insert(e.pts.end(), inner.begin(), inner.end());
                 pic.elements.push_back(e);
                 textSize = v[2];
-            } else { // a filled sector from the centre, or a disc
-                Element e{Element::Fill, Arc(v, v[2], false), 0, "", 0, colour};
+            } else { // a filled sector from the centre, or a disc; a mask when v[7] < 0
+                Element e{v[7] < 0 ? Element::Mask : Element::Fill,
+                          Arc(v, v[2], false),
+                          0,
+                          "",
+                          0,
+                          colour};
                 if (!full)
                     e.pts.insert(e.pts.begin(), Point{v[0], v[1]});
                 pic.elements.push_back(e);
@@ -239,7 +247,21 @@ std::string Escape(const std::string &s)
     return out;
 }
 
-// The picture as SVG: fitted to the elements with a margin, the y axis turned to point down.
+// Fonts for the labels and captions: Japanese ones first, for the full-width characters.
+const char kFonts[] = "'Noto Sans CJK JP', 'Noto Sans JP', 'IPAexGothic', 'IPAGothic', "
+                      "'Yu Gothic', 'Meiryo', 'MS Gothic', 'Hiragino Sans', sans-serif";
+
+// Width of a decoded text in units of its font size: full width from U+0800 on (three bytes).
+double TextWidth(const std::string &utf8)
+{
+    double w = 0;
+    for (unsigned char c : utf8) // counted at each character's first byte
+        w += c >= 0xE0 ? 1.0 : c < 0x80 || c >= 0xC0 ? 0.6 : 0;
+    return w;
+}
+
+// The picture as SVG: fitted to the elements and captions with a margin, the y axis turned to
+// point down; masks below, texts above everything else.
 std::string Svg(const Picture &pic)
 {
     double minx = 1e300, miny = 1e300, maxx = -1e300, maxy = -1e300;
@@ -254,8 +276,11 @@ std::string Svg(const Picture &pic)
     double span = std::max({maxx - minx, maxy - miny, 1e-6}), margin = span * 0.08;
     double line = span / 250, width = maxx - minx + 2 * margin, height = maxy - miny + 2 * margin;
     double caption = pic.captions.empty() ? 0 : span / 14;
-    auto   X = [&](double x) { return Num(x - minx + margin); };
-    auto   Y = [&](double y) { return Num(maxy - y + margin + caption * pic.captions.size()); };
+    for (const std::string &c : pic.captions) // a caption runs past the drawing: widen the view
+        maxx = std::max(maxx, minx + TextWidth(c) * caption * 0.8);
+    width = maxx - minx + 2 * margin;
+    auto X = [&](double x) { return Num(x - minx + margin); };
+    auto Y = [&](double y) { return Num(maxy - y + margin + caption * pic.captions.size()); };
 
     std::ostringstream o;
     o << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"480\" height=\""
@@ -264,9 +289,17 @@ std::string Svg(const Picture &pic)
     o << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     for (size_t i = 0; i < pic.captions.size(); i++)
         o << "<text x=\"" << Num(margin) << "\" y=\"" << Num(caption * (i + 1)) << "\" font-size=\""
-          << Num(caption * 0.8) << "\" fill=\"#c00000\">" << Escape(pic.captions[i]) << "</text>\n";
-    for (const Element &e : pic.elements) {
-        std::string pts;
+          << Num(caption * 0.8) << "\" font-family=\"" << kFonts << "\" fill=\"#c00000\">"
+          << Escape(pic.captions[i]) << "</text>\n";
+    std::vector<const Element *> order; // masks, then lines and solids, then texts
+    for (Element::Kind layer : {Element::Mask, Element::Stroke, Element::Label})
+        for (const Element &e : pic.elements)
+            if ((e.kind == Element::Mask) == (layer == Element::Mask) &&
+                (e.kind == Element::Label) == (layer == Element::Label))
+                order.push_back(&e);
+    for (const Element *ep : order) {
+        const Element &e = *ep;
+        std::string    pts;
         for (size_t i = 0; i < e.pts.size(); i++) {
             pts += i == 0 || (e.kind == Element::Ring && i == e.outer) ? "M" : " L";
             pts += X(e.pts[i].x);
@@ -276,12 +309,13 @@ std::string Svg(const Picture &pic)
         if (e.kind == Element::Stroke)
             o << "<path d=\"" << pts << "\" fill=\"none\" stroke=\"" << e.colour
               << "\" stroke-width=\"" << Num(line) << "\" stroke-linejoin=\"round\"/>\n";
-        else if (e.kind == Element::Fill || e.kind == Element::Ring)
-            o << "<path d=\"" << pts << " Z\" fill=\"" << e.colour
-              << "\" fill-rule=\"evenodd\"/>\n";
+        else if (e.kind != Element::Label)
+            o << "<path d=\"" << pts << " Z\" fill=\""
+              << (e.kind == Element::Mask ? "#ffffff" : e.colour) << "\" fill-rule=\"evenodd\"/>\n";
         else
             o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y) << "\" font-size=\""
-              << Num(e.size > 0 ? e.size : span / 20) << "\" fill=\"" << e.colour
+              << Num(e.size > 0 ? e.size : span / 20) << "\" font-family=\"" << kFonts
+              << "\" fill=\"" << e.colour
               << "\" text-anchor=\"middle\" dominant-baseline=\"central\">" << Escape(e.text)
               << "</text>\n";
     }
@@ -297,21 +331,37 @@ int main(int argc, char **argv)
     _setmode(_fileno(stdout), _O_BINARY); // the same picture bytes on every platform
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
-    std::string input = "QVC_TEMP.TXT", output;
+    const char *usage = "usage: balloon-preview [COMMAND_FILE] [-o OUT.svg]\n";
+    const char *help = "Draws a command file of balloon (QVC_TEMP.TXT if none is named) as an SVG\n"
+                       "picture, on standard output unless -o names a file.\n";
+    std::string input, output;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
-        if (a == "-o" && i + 1 < argc) {
+        if (a == "--help" || a == "--version") {
+            if (a == "--help")
+                std::cout << usage << help;
+            else
+                std::cout << "balloon-preview " BALLOON_VERSION "\n";
+            return std::cout.flush() ? 0 : 1;
+        }
+        if (a == "-o" && i + 1 < argc && output.empty()) {
             output = argv[++i];
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::cerr << "usage: balloon-preview [COMMAND_FILE] [-o OUT.svg]\n";
+        } else if ((a.size() > 1 && a[0] == '-') || !input.empty()) { // one file, one picture
+            std::cerr << usage;
             return 2;
         } else {
             input = a;
         }
     }
+    if (input.empty())
+        input = "QVC_TEMP.TXT";
     Picture pic;
     if (!Read(input, pic))
         return 1;
+    if (pic.elements.empty() && pic.captions.empty()) {
+        std::cerr << "balloon-preview: no drawing command in " << input << "\n";
+        return 1;
+    }
     std::string svg = Svg(pic);
     if (output.empty()) {
         std::cout << svg;

@@ -22,8 +22,6 @@ namespace
 
 namespace fs = std::filesystem;
 
-const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
-
 // Killed at any moment, a run leaves the host either its own file or the whole command file.
 TEST(Faults, KilledRunsNeverLeaveAHalfFile)
 {
@@ -41,7 +39,7 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     ASSERT_NE(done, input);
 
     auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(WaitTool(StartTool(ref.path)), 0); // on the command file: another whole run
+    ASSERT_EQ(Wait(Start(ref.path, {})), 0); // on the command file: another whole run
     long span = std::chrono::duration_cast<std::chrono::microseconds>(
                     std::chrono::steady_clock::now() - start)
                     .count();
@@ -51,10 +49,10 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     for (int i = 0; killed < 100 && i < 1000; i++) { // until 100 runs were killed
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
-        intptr_t pid = StartTool(dir.path);
+        intptr_t pid = Start(dir.path, {});
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span + span / 4 + 1)));
-        KillTool(pid);
-        killed += WaitTool(pid) == 128 + 9;
+        Kill(pid);
+        killed += Wait(pid) == 128 + 9;
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
         ASSERT_TRUE(now == input || now == done) << "run " << i << ": " << now.size() << " bytes";
         original += now == input;
@@ -92,8 +90,6 @@ struct FailureCase {
     const char *left;  // the names in the directory afterwards
     bool        posix; // the situation exists on POSIX only
 };
-
-const std::string kOpenWork = "Cannot open file: QVC_TEMP.$$$ \n";
 
 // clang-format off
 const FailureCase kFailures[] = {
@@ -184,10 +180,10 @@ std::string Plant(const FailureCase &c, const Scratch &root, const std::string &
 #else
     if (c.as == 'u') // a directory the user may write, a host's file that the user may not
         chmod(dir.c_str(), 0777);
-    return c.as == 'u'   ? "setpriv --reuid=65534 --regid=65534 --clear-groups "
-           : c.as == 'q' ? "trap '' XFSZ && ulimit -f 1 && "
-           : c.as == 'c' ? "sh -c 'exec \"$0\" \"$@\" >&-' "
-                         : "";
+    return c.as == 'u'   ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups "
+           : c.as == 'q' ? "trap '' XFSZ && ulimit -f 1 && exec "
+           : c.as == 'c' ? "exec sh -c 'exec \"$0\" \"$@\" >&-' "
+                         : "exec ";
 #endif
 }
 
@@ -219,7 +215,7 @@ TEST(Faults, Failures)
         if (c.host)
             WriteFile(dir + "/" + c.host, host);
         std::string prefix = Plant(c, root, dir);
-        RunResult   r = RunIn(dir, {c.arg}, c.as == 'r' ? "balloon-readfail" : "balloon", prefix);
+        Outcome     r = RunIn(dir, {c.arg}, c.as == 'r' ? "balloon-readfail" : "balloon", prefix);
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
 
@@ -275,8 +271,8 @@ TEST(Faults, ConcurrentRunsNeverMix)
     for (int i = 0; i < pairs; i++) {
         Scratch dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
-        intptr_t a = StartTool(dir.path, label[0]), b = StartTool(dir.path, label[1]);
-        int      s[2] = {WaitTool(a), WaitTool(b)};
+        intptr_t a = Start(dir.path, {label[0]}), b = Start(dir.path, {label[1]});
+        int      s[2] = {Wait(a), Wait(b)};
         ASSERT_TRUE((s[0] == 0 || s[0] == 255) && (s[1] == 0 || s[1] == 255)) << s[0] << s[1];
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
         int         ok = (s[0] == 0) + (s[1] == 0);

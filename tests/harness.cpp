@@ -1,4 +1,6 @@
 #include "harness.h"
+#include "state/state.h"
+#include "text/textio.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,30 +51,33 @@ void WriteFile(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+const std::string kRestore = "lg14\r\nly14\r\nlt20\r\nlc20\r\n";
+const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
+const std::string kOpenWork = "Cannot open file: QVC_TEMP.$$$ \n";
+
 // The path of a program of the build, as the platform's command line takes it.
 static std::string Program(const char *name)
 {
 #ifdef _WIN32
-    std::string p = fs::path(BUILD_DIR "/" + std::string(name) + ".exe").make_preferred().string();
+    return fs::path(BUILD_DIR "/" + std::string(name) + ".exe").make_preferred().string();
 #else
-    std::string p = BUILD_DIR "/" + std::string(name);
+    return BUILD_DIR "/" + std::string(name);
 #endif
-    return '"' + p + '"';
 }
 
 #ifdef _WIN32
-// Starts a program of the build in dir, its standard streams on the files out and err (a
-// command shell here would leave console processes behind under Wine).
-static HANDLE Launch(const char *program, const std::string &dir,
-                     const std::vector<std::string> &args, const std::string &out,
-                     const std::string &err)
+// A command shell would leave console processes behind under Wine: the program is started
+// directly, its standard streams on the files out and err.
+intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
+               const std::string &, const std::string &out, const std::string &err)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     auto                open = [&](const std::string &path) {
-        return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return CreateFileA(path.empty() ? "NUL" : path.c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    std::string line = Program(program);
+    std::string line = '"' + Program(program) + '"';
     for (const std::string &a : args)
         line += " \"" + a + '"';
     STARTUPINFOA si{};
@@ -87,81 +92,75 @@ static HANDLE Launch(const char *program, const std::string &dir,
     CloseHandle(si.hStdOutput);
     CloseHandle(si.hStdError);
     if (!ok)
-        return nullptr;
+        return 0;
     CloseHandle(pi.hThread);
-    return pi.hProcess;
+    return reinterpret_cast<intptr_t>(pi.hProcess);
 }
 
-RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
-                const std::string &)
-{
-    Scratch io; // the captured streams live outside the run's directory
-    HANDLE  p = Launch(program, dir, args, io.At("out"), io.At("err"));
-    int     status = p ? WaitTool(reinterpret_cast<intptr_t>(p)) : 127;
-    return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
-}
-
-intptr_t StartTool(const std::string &dir, const char *option)
-{
-    std::vector<std::string> args;
-    if (option)
-        args.push_back(option);
-    return reinterpret_cast<intptr_t>(Launch("balloon", dir, args, "NUL", "NUL"));
-}
-
-void KillTool(intptr_t process)
+void Kill(intptr_t process)
 {
     TerminateProcess(reinterpret_cast<HANDLE>(process), 128 + 9);
 }
 
-int WaitTool(intptr_t process)
+int Wait(intptr_t process)
 {
     HANDLE h = reinterpret_cast<HANDLE>(process);
-    DWORD  code = 0;
-    WaitForSingleObject(h, INFINITE);
-    GetExitCodeProcess(h, &code);
-    CloseHandle(h);
+    DWORD  code = 127;
+    if (h != nullptr) {
+        WaitForSingleObject(h, INFINITE);
+        GetExitCodeProcess(h, &code);
+        CloseHandle(h);
+    }
     return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
 }
 #else
-RunResult RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
-                const std::string &prefix)
+intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
+               const std::string &prefix, const std::string &out, const std::string &err)
 {
-    Scratch io; // the captured streams live outside the run's directory
-    std::string line = "cd \"" + dir + "\" && " + prefix + Program(program);
+    std::string line = prefix + "'" + Program(program) + "'";
     for (const std::string &a : args)
-        line += " \"" + a + '"';
-    line += " > \"" + io.At("out") + "\" 2> \"" + io.At("err") + '"';
-    int status = std::system(line.c_str());
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return RunResult{status, ReadFile(io.At("out")), ReadFile(io.At("err"))};
-}
-
-intptr_t StartTool(const std::string &dir, const char *option)
-{
+        line += " '" + a + "'";
     pid_t pid = fork();
     if (pid == 0) {
-        std::string exe = BUILD_DIR "/balloon";
-        if (chdir(dir.c_str()) == 0 && freopen("/dev/null", "w", stdout) &&
-            freopen("/dev/null", "w", stderr))
-            execl(exe.c_str(), exe.c_str(), option, nullptr);
+        if (chdir(dir.c_str()) == 0 &&
+            freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) &&
+            freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr))
+            execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
         _exit(127);
     }
     return pid;
 }
 
-void KillTool(intptr_t process)
+void Kill(intptr_t process)
 {
     kill(static_cast<pid_t>(process), SIGKILL);
 }
 
-int WaitTool(intptr_t process)
+int Wait(intptr_t process)
 {
     int ws = 0;
     waitpid(static_cast<pid_t>(process), &ws, 0);
     return WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
 }
 #endif
+
+Outcome RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
+              const std::string &prefix)
+{
+    Scratch io; // the captured streams live outside the run's directory
+    int     status = Wait(Start(dir, args, program, prefix, io.At("out"), io.At("err")));
+    return Outcome{status, ReadFile(io.At("out")), ReadFile(io.At("err")), "", ""};
+}
+
+Outcome RunOn(const std::string &input, const std::vector<std::string> &args)
+{
+    Scratch dir;
+    WriteFile(dir.At("QVC_TEMP.TXT"), input);
+    Outcome r = RunIn(dir.path, args);
+    r.txt = ReadFile(dir.At("QVC_TEMP.TXT"));
+    r.work = ReadFile(dir.At("QVC_TEMP.$$$"));
+    return r;
+}
 
 std::string Show(const std::string &bytes)
 {
@@ -172,9 +171,10 @@ std::string Show(const std::string &bytes)
             s += "\\r";
         else if (c == '\n')
             s += "\\n\n";
-        else if (c < 0x20 || c >= 0x7f)
-            std::snprintf(hex, sizeof hex, "\\x%02x", c), s += hex;
-        else
+        else if (c < 0x20 || c >= 0x7f) {
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            s += hex;
+        } else
             s += static_cast<char>(c);
     }
     return s;
@@ -186,4 +186,17 @@ std::string Crlf(const std::vector<std::string> &lines)
     for (const std::string &l : lines)
         s += l + "\r\n";
     return s;
+}
+
+void OpenOutput(const Scratch &dir)
+{
+    StateReset();
+    PAI = 3.141592653589793;
+    TextOpen(&fpw, dir.At("out").c_str(), true);
+}
+
+std::string CloseOutput(const Scratch &dir)
+{
+    TextClose(&fpw);
+    return ReadFile(dir.At("out"));
 }

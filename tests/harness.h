@@ -1,4 +1,5 @@
-// Test harness: scratch directories, files as bytes, runs of the real programs, readable diffs.
+// Test harness: scratch directories, files as bytes, runs of the real programs, readable diffs,
+// and the expected lines that many tests share.
 #pragma once
 
 #include <cstdint>
@@ -16,22 +17,23 @@ struct Scratch {
 std::string ReadFile(const std::string &path);
 void        WriteFile(const std::string &path, const std::string &bytes);
 
-// What a run left behind: the exit status as a POSIX host sees it (-1 as 255), and the output.
-struct RunResult {
+// Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") in dir with
+// args, its output in the files out and err ("" discards it). POSIX: prefix is shell text in
+// front of the program ("exec " by default; "exec setpriv ... " runs it as another user).
+intptr_t Start(const std::string &dir, const std::vector<std::string> &args,
+               const char *program = "balloon", const std::string &prefix = "exec ",
+               const std::string &out = "", const std::string &err = "");
+void     Kill(intptr_t process);
+int      Wait(intptr_t process); // the exit status as a POSIX host sees it (-1 as 255, 128 + 9)
+
+// What a run left: its status, console streams and, for RunOn, both files.
+struct Outcome {
     int         status;
-    std::string out, err;
+    std::string out, err, txt, work; // work: 'QVC_TEMP.$$$', "" when absent
 };
-
-// Runs a program of the build ("balloon" or "balloon-preview") in dir, as the host does; prefix
-// goes before it on the command line (to run it as another user, for one).
-RunResult RunIn(const std::string &dir, const std::vector<std::string> &args,
-                const char *program = "balloon", const std::string &prefix = "");
-
-// The tool started in dir without waiting, its output discarded; ended at once; waited for
-// (the exit status, 128 + 9 when it was killed).
-intptr_t StartTool(const std::string &dir, const char *option = nullptr);
-void     KillTool(intptr_t process);
-int      WaitTool(intptr_t process);
+Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
+              const char *program = "balloon", const std::string &prefix = "exec ");
+Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
 
 // Bytes made readable: CR as \r, LF as \n plus a line break, other non-ASCII as \xNN.
 std::string Show(const std::string &bytes);
@@ -42,3 +44,7 @@ std::string Crlf(const std::vector<std::string> &lines);
 // A run of the routines in process: all state reset, fpw open on a file in dir; the file's bytes.
 void        OpenOutput(const Scratch &dir);
 std::string CloseOutput(const Scratch &dir);
+
+extern const std::string kRestore;  // the restore block of an input without attributes
+extern const std::string kOpenTxt;  // "Cannot open file: QVC_TEMP.TXT \n"
+extern const std::string kOpenWork; // "Cannot open file: QVC_TEMP.$$$ \n"

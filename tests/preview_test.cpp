@@ -32,13 +32,13 @@ const PreviewCase kPreviewCases[] = {
       "\xe6\x8c\x87\xe7\xa4\xba\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe3\x83\xbc\xe3\x82\xa8\xe3\x83"
       "\xa9\xe3\x83\xbc(\xe7\x95\xaa\xe5\x8f\xb7\xe3\x81\x8c\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84)"
       "------ </text>",
-      "viewBox=\"0 0 16.686 12.314\""},                                     // widened to the caption
+      "viewBox=\"0 0 16.686 12.314\""},                                    // widened to the caption
      0},
     {"malformed lines are skipped",
      Crlf({"sl 1 2 x 4", "sl 1 2 3", "sc 1 2", "so 0 0 -1 1 0 0 6.2831853072 0", "sl inf 0 1 1",
            "ch x y 3 0 \"A", "lc10 #ff0000", "sl 0 0 10 10"}),
      {"<path d=\"M0.8 10.8 L10.8 0.8\" fill=\"none\" stroke=\"#ff0000\""},
-     1                                      },
+     1                                       },
 };
 
 TEST(Preview, Pictures)
@@ -46,7 +46,7 @@ TEST(Preview, Pictures)
     for (const PreviewCase &c : kPreviewCases) {
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), c.commands);
-        RunResult r = RunIn(dir.path, {"cmd.txt", "-o", "out.svg"}, "balloon-preview");
+        Outcome r = RunIn(dir.path, {"cmd.txt", "-o", "out.svg"}, "balloon-preview");
         EXPECT_EQ(r.status, 0) << c.what;
         std::string svg = ReadFile(dir.At("out.svg"));
         for (const std::string &piece : c.contains)
@@ -75,7 +75,7 @@ TEST(Preview, Failures)
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), "sl 0 0 1 1\r\n");
         WriteFile(dir.At("empty.txt"), "lg1\r\n# note\r\n");
-        RunResult r = RunIn(dir.path, c.args, "balloon-preview");
+        Outcome r = RunIn(dir.path, c.args, "balloon-preview");
         EXPECT_EQ(r.status, c.status) << c.err;
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, c.out) << c.err;
@@ -88,7 +88,7 @@ TEST(Preview, BundledExampleIsCurrent)
     Scratch dir;
     WriteFile(dir.At("QVC_TEMP.TXT"), ReadFile(SOURCE_DIR "/examples/QVC_TEMP.TXT"));
     ASSERT_EQ(RunIn(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run
-    RunResult r = RunIn(dir.path, {}, "balloon-preview");
+    Outcome r = RunIn(dir.path, {}, "balloon-preview");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out == ReadFile(SOURCE_DIR "/examples/example.svg"))
         << "examples/run writes the new picture";

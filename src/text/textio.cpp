@@ -152,13 +152,14 @@ int TextPiece(TextFile *t, const char **s, char *spare)
 {
     char       *p = t->buf + t->pos;
     const char *e = LineEnd(p, std::min<size_t>(t->len - t->pos, PIECE - 1));
-    if (e == nullptr || (*e == '\r' && e + 1 == t->buf + t->len)) { // not whole here
+    if (e == nullptr || (*e == '\r' && (e + 1 == t->buf + t->len || e[1] != '\n'))) {
+        // not whole here, or a lone CR, which stays in the piece
         *s = spare;
         return TextGets(spare, PIECE, t);
     }
     size_t n = e - p + 1;
     t->pos += n;
-    if (*e == '\r' && e[1] == '\n') { // CR LF is one line end
+    if (*e == '\r') { // CR LF is one line end
         p[n - 1] = '\n';
         t->pos++;
     }

@@ -1,0 +1,119 @@
+// The tool end to end, as the host runs it: the golden runs, the line limit, the file names.
+#include "harness.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// Every case of tests/golden: NAME.in.txt holds the options on its first line and the host's
+// file after it, NAME.out.txt the command file (in QVC_TEMP.TXT after a normal run; at a debug
+// level in 'QVC_TEMP.$$$', QVC_TEMP.TXT unchanged), NAME.con.txt the console output, if any.
+TEST(Tool, GoldenRuns)
+{
+    int runs = 0;
+    for (const auto &e : fs::directory_iterator(SOURCE_DIR "/tests/golden")) {
+        std::string name = e.path().string();
+        if (!name.ends_with(".in.txt"))
+            continue;
+        name.resize(name.size() - 7);
+        std::string        in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
+        std::istringstream first(in.substr(0, in.find('\n')));
+        std::vector<std::string> args;
+        for (std::string a; first >> a;)
+            args.push_back(a);
+        Outcome r = RunOn(input, args);
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.err, "") << name;
+        EXPECT_EQ(Show(r.work.empty() ? r.txt : r.work), Show(ReadFile(name + ".out.txt"))) << name;
+        EXPECT_TRUE(r.work.empty() || r.txt == input) << name;
+        EXPECT_EQ(r.out, ReadFile(name + ".con.txt")) << name;
+        runs++;
+    }
+    EXPECT_GE(runs, 29);
+}
+
+// 49998 comment lines of 0 to 96 characters, some with LF alone, and what comes back of them.
+struct Comments {
+    std::string input, copied;
+    Comments()
+    {
+        for (int i = 0; i < 49998; i++) {
+            std::string line(1, '#');
+            line.append(i % 97, static_cast<char>('a' + i % 26));
+            input += line + (i % 3 == 0 ? "\n" : "\r\n");
+            copied += line + "\r\n";
+        }
+    }
+};
+
+TEST(Tool, LineLimit)
+{
+    static const Comments many;
+    const std::string     longLine = "# " + std::string(298, 'y') + "\r\n"; // two pieces
+    const std::string     overflow = "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b"
+                                     "    MAX=50000\r\n";
+    struct {
+        std::string input, copied; // copied: the start of the command file, or "" for overflow
+    } const cases[] = {
+        {many.input + "#\r\n#\r\n",      many.copied + "#\r\n#\r\n"          }, // 50000 lines
+        {many.input + "#\r\n#\r\n#\r\n", ""                                  }, // 50001 lines
+        {many.input + longLine,          many.copied + "# " + std::string(252, 'y')}, // 50000 pieces
+        {many.input + "#\r\n" + longLine,                              ""                                   }, // 50001 pieces
+    };
+    for (const auto &c : cases) {
+        // the reader's trace level counts before reading, the other levels while reading
+        for (std::string level : {"-t0", "-t3"}) {
+            Outcome r = RunOn(c.input, {level});
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.status, c.copied.empty() ? 1 : 0) << level;
+            std::string out = level == "-t0" && !c.copied.empty() ? r.txt : r.work;
+            if (c.copied.empty()) {
+                EXPECT_TRUE(r.txt == c.input);
+                EXPECT_EQ(Show(out), Show(overflow));
+                EXPECT_EQ(r.out.find("##"), std::string::npos); // nothing was read
+            } else {
+                EXPECT_TRUE(out.compare(0, c.copied.size(), c.copied) == 0) << level;
+                EXPECT_EQ(out.substr(c.copied.size(), 6), "cn2 \r\n") << level;
+            }
+        }
+    }
+}
+
+// The command file ends under the upper-case name alone, whatever name the host used, and the
+// lower-case file is the host's when both are there; other arguments are skipped.
+TEST(Tool, NamesAndArguments)
+{
+    struct {
+        std::vector<std::pair<std::string, std::string>> files;
+        std::string                                      start; // of the command file
+    } const cases[] = {
+        {{{"QVC_TEMP.TXT", "# one\r\n#two\n"}},                              "# one\r\n#two\r\ncn2 "},
+        {{{"qvc_temp.txt", ""}},                                             "cn2 "                 },
+        {{{"QVC_TEMP.TXT", "# upper\r\n"}, {"qvc_temp.txt", "# lower\r\n"}}, "# lower\r\ncn2 "      },
+    };
+    for (const auto &c : cases) {
+#ifdef _WIN32
+        if (c.files.size() > 1) // names that differ only in case are one name
+            continue;
+#endif
+        Scratch dir;
+        for (const auto &[name, bytes] : c.files)
+            WriteFile(dir.At(name), bytes);
+        Outcome r = RunIn(dir.path, {"file.dwg", "/s", "-u"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out + r.err, "");
+        std::string txt = ReadFile(dir.At("QVC_TEMP.TXT"));
+        EXPECT_EQ(Show(txt.substr(0, c.start.size())), Show(c.start));
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(dir.path))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"QVC_TEMP.TXT"});
+    }
+}
+
+} // namespace

@@ -51,10 +51,6 @@ void WriteFile(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-const std::string kRestore = "lg14\r\nly14\r\nlt20\r\nlc20\r\n";
-const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
-const std::string kOpenWork = "Cannot open file: QVC_TEMP.$$$ \n";
-
 // The path of a program of the build, as the platform's command line takes it.
 static std::string Program(const char *name)
 {
@@ -160,32 +156,6 @@ Outcome RunOn(const std::string &input, const std::vector<std::string> &args)
     r.txt = ReadFile(dir.At("QVC_TEMP.TXT"));
     r.work = ReadFile(dir.At("QVC_TEMP.$$$"));
     return r;
-}
-
-std::string Show(const std::string &bytes)
-{
-    std::string s;
-    char        hex[8];
-    for (unsigned char c : bytes) {
-        if (c == '\r')
-            s += "\\r";
-        else if (c == '\n')
-            s += "\\n\n";
-        else if (c < 0x20 || c >= 0x7f) {
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            s += hex;
-        } else
-            s += static_cast<char>(c);
-    }
-    return s;
-}
-
-std::string Crlf(const std::vector<std::string> &lines)
-{
-    std::string s;
-    for (const std::string &l : lines)
-        s += l + "\r\n";
-    return s;
 }
 
 void OpenOutput(const Scratch &dir)

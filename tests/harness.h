@@ -1,5 +1,4 @@
-// Test harness: scratch directories, files as bytes, runs of the real programs, readable diffs,
-// and the expected lines that many tests share.
+// Test harness: scratch directories, files as bytes, runs of the real programs.
 #pragma once
 
 #include <cstdint>
@@ -35,16 +34,6 @@ Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
               const char *program = "balloon", const std::string &prefix = "exec ");
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
 
-// Bytes made readable: CR as \r, LF as \n plus a line break, other non-ASCII as \xNN.
-std::string Show(const std::string &bytes);
-
-// Lines joined with CR LF after each.
-std::string Crlf(const std::vector<std::string> &lines);
-
 // A run of the routines in process: all state reset, fpw open on a file in dir; the file's bytes.
 void        OpenOutput(const Scratch &dir);
 std::string CloseOutput(const Scratch &dir);
-
-extern const std::string kRestore;  // the restore block of an input without attributes
-extern const std::string kOpenTxt;  // "Cannot open file: QVC_TEMP.TXT \n"
-extern const std::string kOpenWork; // "Cannot open file: QVC_TEMP.$$$ \n"

@@ -7,7 +7,7 @@
 #             32-bit support (the i386 architecture is added for it)
 # Run as root, it installs what is missing with apt-get; otherwise it prints the command that
 # would and stops with status 1.
-#   tools/prerequisites PURPOSE...
+#   tools/prerequisites.sh PURPOSE...
 set -euo pipefail
 
 packages() {
@@ -17,7 +17,7 @@ packages() {
     fuzz) echo clang libclang-rt-14-dev ;;
     windows) echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 ;;
     *)
-        echo "tools/prerequisites: unknown purpose $1 (build, tests, fuzz, windows)" >&2
+        echo "tools/prerequisites.sh: unknown purpose $1 (build, tests, fuzz, windows)" >&2
         exit 2
         ;;
     esac

@@ -1,6 +1,4 @@
 #include "harness.h"
-#include "state/state.h"
-#include "text/textio.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -156,17 +154,4 @@ Outcome RunOn(const std::string &input, const std::vector<std::string> &args)
     r.txt = ReadFile(dir.At("QVC_TEMP.TXT"));
     r.work = ReadFile(dir.At("QVC_TEMP.$$$"));
     return r;
-}
-
-void OpenOutput(const Scratch &dir)
-{
-    StateReset();
-    PAI = 3.141592653589793;
-    TextOpen(&fpw, dir.At("out").c_str(), true);
-}
-
-std::string CloseOutput(const Scratch &dir)
-{
-    TextClose(&fpw);
-    return ReadFile(dir.At("out"));
 }

@@ -2,17 +2,15 @@
 // opened, written, read twice or replaced, and names already taken.
 #include "harness.h"
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
-#include <string>
+#include <set>
 #include <thread>
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -107,10 +105,9 @@ const FailureCase kFailures[] = {
 // The names in dir, sorted, separated by blanks.
 std::string Names(const std::string &dir)
 {
-    std::vector<std::string> names;
+    std::set<std::string> names;
     for (const auto &e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
+        names.insert(e.path().filename().string());
     std::string s;
     for (const std::string &n : names)
         s += (s.empty() ? "" : " ") + n;

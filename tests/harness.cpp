@@ -1,7 +1,6 @@
 #include "harness.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>

@@ -130,8 +130,8 @@ static long DecimalRun(const char *p, const char *end, uint64_t &mant)
     return p - start;
 }
 
-// The common plain decimal ("-12.375") without the general conversion, which would make an
-// input of line segments twice as slow (bench/run): a mantissa of at most 15 digits divided by
+// The common plain decimal ("-12.375") without the general conversion, which would double the
+// instructions of a run on bench/run's line segments: a mantissa of at most 15 digits divided by
 // an exact power of ten is one correctly rounded division, as the general conversion rounds.
 // Reads blanks, sign and number; false, reading nothing, when the text needs the general one.
 static bool PlainDecimal(Scan &sc, double &v)

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace
 {

@@ -75,13 +75,10 @@ void ExpectAsTheCLibrary(const std::string &text)
     double want[2] = {77, 77}, got[2] = {77, 77};
     int    end = -1, n = std::max(CScanTwo(text.c_str(), &want[0], &want[1], &end), 0);
     Scan   sc = ScanFrom(text.data(), static_cast<int>(text.size()), 1);
-    int    k = 0;
-    for (; k < 2 && ScanDouble(sc, got[k]); k++) {
-        if (k == 0) {
-            ASSERT_EQ(sc.p - text.data(), end) << '"' << text << '"';
-        }
-    }
+    int    k = ScanDouble(sc, got[0]), at = static_cast<int>(sc.p - text.data());
+    k += k && ScanDouble(sc, got[1]);
     ASSERT_EQ(k, n) << '"' << text << '"';
+    ASSERT_TRUE(k == 0 || at == end) << '"' << text << "\" ends at " << at << ", not " << end;
     ASSERT_EQ(std::memcmp(got, want, sizeof got), 0)
         << '"' << text << "\": " << got[0] << " " << got[1] << " against " << want[0] << " "
         << want[1];

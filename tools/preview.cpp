@@ -291,12 +291,15 @@ std::string Svg(const Picture &pic)
         o << "<text x=\"" << Num(margin) << "\" y=\"" << Num(caption * (i + 1)) << "\" font-size=\""
           << Num(caption * 0.8) << "\" font-family=\"" << kFonts << "\" fill=\"#c00000\">"
           << Escape(pic.captions[i]) << "</text>\n";
-    std::vector<const Element *> order; // masks, then lines and solids, then texts
-    for (Element::Kind layer : {Element::Mask, Element::Stroke, Element::Label})
-        for (const Element &e : pic.elements)
-            if ((e.kind == Element::Mask) == (layer == Element::Mask) &&
-                (e.kind == Element::Label) == (layer == Element::Label))
-                order.push_back(&e);
+    // masks, then lines and solids in file order, then texts
+    auto layer = [](const Element *e) {
+        return e->kind == Element::Mask ? 0 : e->kind == Element::Label ? 2 : 1;
+    };
+    std::vector<const Element *> order;
+    for (const Element &e : pic.elements)
+        order.push_back(&e);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const Element *a, const Element *b) { return layer(a) < layer(b); });
     for (const Element *ep : order) {
         const Element &e = *ep;
         std::string    pts;

@@ -122,11 +122,8 @@ static bool TooLarge(const char *p, const char *end, bool hex)
 static long DecimalRun(const char *p, const char *end, uint64_t &mant)
 {
     const char *start = p;
-    uint64_t    m =
-        mant; // a local: a store through mant could change *p, as far as the compiler knows
     for (; p < end && static_cast<unsigned>(*p - '0') <= 9; p++)
-        m = m * 10 + (*p - '0');
-    mant = m;
+        mant = mant * 10 + (*p - '0');
     return p - start;
 }
 
@@ -210,23 +207,22 @@ bool ScanDouble(Scan &sc, double &v)
     } else {
         bool        hex = Word(p, end, "0x");
         const char *first = hex ? p + 2 : p, *last = first;
-        if (Mantissa(last, end, hex ? 16 : 10) == 0) {
-            if (!hex || last == first) { // no digits, or "0x" followed by no point
-                sc.ok = false;
-                return false;
-            }
-            p = last; // "0x." is zero
-        } else {
-            p = last;
+        long        digits = Mantissa(last, end, hex ? 16 : 10);
+        if (digits == 0 && (!hex || last == first)) { // no digits, or "0x" followed by no point
+            sc.ok = false;
+            return false;
+        }
+        p = last;
+        if (digits > 0) { // otherwise "0x.", which is zero
             char mark = hex ? 'p' : 'e';
             if (p < end && (*p | 0x20) == mark) {
                 const char *e = p + 1;
                 if (e < end && (*e == '+' || *e == '-'))
                     e++;
-                const char *digits = e;
+                const char *exponent = e;
                 while (e < end && Digit(*e, 10) >= 0)
                     e++;
-                if (e > digits)
+                if (e > exponent)
                     last = e; // a whole exponent is part of the value
                 p = e;
             }

@@ -41,13 +41,12 @@ static HANDLE Handle(const TextFile *t)
 bool TextOpen(TextFile *t, const char *name, bool writing)
 {
     if (!writing) {
-        FILE *f = std::fopen(name, "rb");
-        if (f != nullptr && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) !=
-                                FILE_TYPE_DISK) { // a device such as NUL or COM1
-            std::fclose(f);
-            f = nullptr;
-        }
-        return Start(t, f, false);
+        if (!Start(t, std::fopen(name, "rb"), false))
+            return false;
+        if (GetFileType(Handle(t)) == FILE_TYPE_DISK)
+            return true;
+        TextClose(t); // a device such as NUL or COM1
+        return false;
     }
     DeleteFileA(name); // fails while another run holds it open: then CREATE_NEW fails too
     HANDLE h = CreateFileA(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,

@@ -3,6 +3,7 @@
 // "@" stands for the host using the lower-case file name.
 #include "driver/driver.h"
 #include "state/state.h"
+#include "text/os.h"
 #include "text/textio.h"
 
 #include <cstdint>
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     TextClose(&fp); // a stop leaves them to the process's end
     TextClose(&fpw);
-    TextUnlock();
+    OsUnlock();
 
     // A failed run, and a run at a debug level, leave the host's records as they were.
     if (status != 0 || isTest != 0) {

@@ -11,7 +11,7 @@
 #include <iterator>
 
 // Balloon colours as 0xRRGGBB, by colour number.
-static const int inRGB[] = {
+static const unsigned inRGB[] = {
     0x000000, // black
     0xFF0000, // red
     0x008000, // green
@@ -90,8 +90,7 @@ int Kobarn1()
     S16RGBout(inRGB[clr]);
     if (isTest == 2) {
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", clr, inRGB[clr]);
-        TextPrintf(&fpw, "sc %lg %lg %lg %lg %lg %lg %lg %lg\n", PX[1], PY[1], r, 1.0, th,
-                   -PAI * 0.25, PAI / 2.001, -1.0);
+        SCtraceOut(PX[1], PY[1], r, 1.0, th, -PAI * 0.25, PAI / 2.001, -1.0);
     }
     SCout(PX[1], PY[1], r, 1.0, th, -PAI * 0.25, PAI / 2.001, -1.0);
     SL3out(t1x, t1y, lx, ly, kx, ky);
@@ -110,7 +109,7 @@ int Kobarn1()
     if (isNUM > LABELS - 1)
         isNUM = 1;
     int num = InTable(isNUM, LABELS);
-    TextPrintf(&fpw, "cc4 \n");
+    CC4out();
     char label[3];
     std::memcpy(label, isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num], sizeof label);
     if (isTest == 2) {

@@ -10,18 +10,20 @@
 #include "reader/reader.h"
 #include "state/state.h"
 #include "text/format.h"
+#include "text/os.h"
 #include "text/textio.h"
+#include "writer/lines.h"
 #include "writer/writer.h"
 
 #include <cstdio>
 
 // Stops a run that failed after creating the command file: at debug level 0 the partial file
 // goes, so that a full disk is not left full.
-[[noreturn]] static void Fail(int status, const char *fmt, const char *name)
+[[noreturn]] static void Fail(int status, const char *message, const char *name)
 {
     if (isTest == 0)
         TextDiscard(&fpw, QVC_WORK);
-    Stop(status, fmt, name);
+    Stop(status, message, name);
 }
 
 // Ends a run whose interchange file is over the line limit: the command file holds only the
@@ -31,7 +33,7 @@ static int Overflow()
     TextClose(&fp);
     if (!TextEmpty(&fpw)) // drops what the reader copied
         Fail(1, MSG_WRITE, QVC_WORK);
-    TextPrintf(&fpw, LINE_OVERFLOW, jd_limit);
+    OverflowOut(jd_limit);
     if (!TextClose(&fpw))
         Fail(1, MSG_WRITE, QVC_WORK);
     return 1;
@@ -44,15 +46,15 @@ static int Overflow()
 // file goes back to the name the host gave it.
 static void Normalise()
 {
-    if (FileHasName(QVC_FILE) && !FileHasName(QVC_LOWER))
+    if (OsHasName(QVC_FILE) && !OsHasName(QVC_LOWER))
         return;
-    if (!FileReplace(QVC_LOWER, QVC_STEP1))
+    if (!OsRename(QVC_LOWER, QVC_STEP1))
         return;
     const char *at = QVC_STEP1;
-    if (FileReplace(QVC_STEP1, QVC_STEP2))
+    if (OsRename(QVC_STEP1, QVC_STEP2))
         at = QVC_STEP2;
-    if (!FileReplace(at, QVC_FILE))
-        FileReplace(at, QVC_LOWER);
+    if (!OsRename(at, QVC_FILE))
+        OsRename(at, QVC_LOWER);
 }
 
 int Transform(int argc, char **argv)
@@ -66,7 +68,7 @@ int Transform(int argc, char **argv)
 
     // One run at a time in a directory; the command file is made anew before anything else, so
     // that nothing standing at its name is written through.
-    if (!TextLock() || !TextOpen(&fpw, QVC_WORK, true))
+    if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true))
         Stop(-1, MSG_OPEN, QVC_WORK);
     Normalise();
     if (!TextOpen(&fp, QVC_FILE, false)) {
@@ -96,19 +98,13 @@ int Transform(int argc, char **argv)
             return Overflow();
     }
     int code = Kobarn1();
-    if (code == 2)
-        TextPrintf(&fpw, LINE_NUMBER);
-    else if (code == 1)
-        TextPrintf(&fpw, LINE_COUNT);
+    ErrorOut(code);
     if (isTest == 2) {
         ConPrintf(stdout, LINE_TRAILER);
-        ConPrintf(stdout, "# jd_xmax= %d stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
+        ConPrintf(stdout, "# jd_xmax= %u stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
     }
-    if (isTest == 1) {
-        TextPrintf(&fpw, LINE_TRAILER);
-        TextPrintf(&fpw, "#    jd_xmax= %d stepcnt= %d KYlengTotal= %.8f\n", jd_xmax, stepcnt,
-                   KYlengTotal);
-    }
+    if (isTest == 1)
+        TrailerOut(jd_xmax, stepcnt, KYlengTotal);
     IniZokusei();
     TextClose(&fp);
     if (isTest != 0) {
@@ -120,7 +116,7 @@ int Transform(int argc, char **argv)
     // leaves one or the other; a host's file that the user may not write stays as it is.
     if (!TextSync(&fpw))
         Fail(1, MSG_WRITE, QVC_WORK);
-    if (!FileWritable(QVC_FILE)) {
+    if (!OsWritable(QVC_FILE)) {
         TextClose(&fpw);
         Stop(-1, MSG_OPEN, QVC_FILE);
     }

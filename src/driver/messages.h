@@ -1,4 +1,5 @@
-// The fixed texts of the tool: file names, messages and the error lines of the command file.
+// The fixed texts of the tool on the console and its file names; the lines of the command file
+// are in writer/lines.h.
 #pragma once
 
 #define QVC_LOWER "qvc_temp.txt" // the interchange file under the lower-case name
@@ -7,23 +8,8 @@
 #define QVC_FILE "QVC_TEMP.TXT"  // the interchange file
 #define QVC_WORK "QVC_TEMP.$$$"  // the command file under construction
 
-#define MSG_OPEN "Cannot open file: %s \n"
-#define MSG_WRITE "Cannot write file: %s \n"
-#define MSG_READ "Cannot read file: %s \n"
+// The messages of a stopped run, each followed by the file's name and " \n" (see Stop)
+#define MSG_OPEN "Cannot open file"
+#define MSG_WRITE "Cannot write file"
+#define MSG_READ "Cannot read file"
 #define MSG_OPTION "\n illegal Option.\n"
-
-// The first line of the debug trailer, on the console at level 2 and in the command file at 1
-#define LINE_TRAILER "# ------------------ main() Pattern1 end file closing ------------------ \n"
-
-// "he", "element count over" in Shift_JIS, "MAX=" and the limit
-#define LINE_OVERFLOW "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b    MAX=%u\n"
-
-// "h#", "instruction data error (the number is too large)" in Shift_JIS
-#define LINE_NUMBER                                                                                \
-    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
-    "(\x94\xd4\x8d\x86\x82\xaa\x91\xe5\x82\xab\x82\xa2)------ \n"
-
-// "h#", "instruction data error (three or more indications)" in Shift_JIS
-#define LINE_COUNT                                                                                 \
-    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
-    "(\x8e\x77\x8e\xa6\x90\x94\x82\xaa\x82\x52\x88\xc8\x8f\xe3)------ \n"

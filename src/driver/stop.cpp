@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-void Stop(int status, const char *fmt, const char *name)
+void Stop(int status, const char *message, const char *name)
 {
-    ConPrintf(stderr, fmt, name);
+    ConPrintf(stderr, "%s: %s \n", message, name);
     std::exit(status);
 }

@@ -5,9 +5,9 @@
 #include "text/format.h"
 #include "text/scan.h"
 #include "text/textio.h"
+#include "writer/writer.h"
 
 #include <cstring>
-#include <initializer_list>
 
 namespace
 {
@@ -29,18 +29,10 @@ Scan From(const Piece &ln, int col)
     return ScanFrom(ln.s, ln.n, col);
 }
 
-void Copy(const Piece &ln)
-{
-    if (ln.n > 0 && ln.s[ln.n - 1] == '\n') // the usual piece: one line end, at its end
-        TextWriteLine(&fpw, ln.s, ln.n - 1);
-    else
-        TextWrite(&fpw, ln.s, ln.n);
-}
-
-// The first-value rule: a copy still at 20 takes the attribute's value.
+// The first-value rule: a copy not taken yet takes the attribute's value.
 void First(int &copy, int value)
 {
-    if (copy == 20)
+    if (copy == NOT_TAKEN)
         copy = value;
 }
 
@@ -51,7 +43,7 @@ template <typename Table> void Doubles(Scan sc, Table &t, int first, int n)
         ScanDouble(sc, t[i]);
 }
 
-// Line segment record: four coordinates; a segment of non-zero length counts.
+// Line segment record: four coordinates; a segment of non-zero length is the third stage.
 void LineSegment(const Piece &ln)
 {
     Scan sc = From(ln, 2);
@@ -59,10 +51,8 @@ void LineSegment(const Piece &ln)
     ScanDouble(sc, ILINEy1);
     ScanDouble(sc, ILINEx2);
     ScanDouble(sc, ILINEy2);
-    if (!(ILINEx1 == ILINEx2 && ILINEy1 == ILINEy2)) {
-        iLine_cnt++;
+    if (!(ILINEx1 == ILINEx2 && ILINEy1 == ILINEy2))
         stepcnt = 3;
-    }
 }
 
 // Point record "hp": number in character 3, marker in 4, coordinates after the marker.
@@ -83,10 +73,8 @@ void Point(const Piece &ln)
     }
     if (isTest != 3 || marker == '+')
         return;
-    const char *fmt = marker == ' '   ? "##  hp%d   %.2f %.2f \n"
-                      : marker == '/' ? "##  hp%d/  %.2f %.2f \n"
-                                      : "##  hp%d-  %.2f %.2f \n";
-    ConPrintf(stdout, fmt, iPOINT, x, y);
+    const char *shown = marker == ' ' ? "   " : marker == '/' ? "/  " : "-  ";
+    ConPrintf(stdout, "##  hp%d%s%.2f %.2f \n", iPOINT, shown, x, y);
 }
 
 // Text style record: "cn0" with sizes, a quoted "cn" (skipped), or a numbered "cn".
@@ -99,7 +87,7 @@ void TextStyle(const Piece &ln)
         ScanDouble(sc, MOJI_H[0]);
         ScanDouble(sc, MOJI_D[0]);
         ScanInt(sc, MOJI_C[0]);
-        if (MOJISi == 20) {
+        if (MOJISi == NOT_TAKEN) {
             MOJISi = 0;
             MOJIS = 0;
             MOJIWi = MOJI_W[0];
@@ -111,31 +99,6 @@ void TextStyle(const Piece &ln)
         Scan sc = From(ln, 3);
         ScanInt(sc, MOJIS);
         First(MOJISi, MOJIS);
-    }
-}
-
-// Circle record "ci": the last four fields have defaults.
-void Circle(const Piece &ln)
-{
-    HP = -2.0;
-    SK = 0.0;
-    EK = 360.0;
-    JK = 0.0;
-    Scan sc = From(ln, 3);
-    for (double *v : {&CX, &CY, &CR, &SK, &EK, &HP, &JK})
-        ScanDouble(sc, *v);
-    iCi_cnt++;
-}
-
-// Two or four doubles from character 3 into KX/KY entries 1, then 5.
-void KPoints(const Piece &ln, bool four)
-{
-    Scan sc = From(ln, 3);
-    ScanDouble(sc, KX[1]);
-    ScanDouble(sc, KY[1]);
-    if (four) {
-        ScanDouble(sc, KX[5]);
-        ScanDouble(sc, KY[5]);
     }
 }
 
@@ -198,92 +161,40 @@ void LRecord(const Piece &ln)
     }
 }
 
-// "p" records: the "pn" attribute, a point, the start of a polyline.
-void PRecord(const Piece &ln)
-{
-    switch (At(ln, 2)) {
-    case 'n': // "pn": hexadecimal
-        Attribute(ln, true, TENS, TENSi);
-        break;
-    case 't': // "pt": one point into KX/KY entry 1
-        KPoints(ln, false);
-        break;
-    case 'l': // "pl": a polyline begins
-        PLreset();
-        iPL = 1;
-        iPLcounter = 0;
-        iPLcnt++;
-        break;
-    }
-}
-
-// "c" records: text setting, text style, circle, and the other "c" records.
-void CRecord(const Piece &ln)
-{
-    switch (At(ln, 2)) {
-    case 'c': // "cc": text setting
-        Attribute(ln, false, MOJIK, MOJIKi);
-        break;
-    case 'n': // "cn0", numbered or quoted "cn"
-        TextStyle(ln);
-        break;
-    case 'i': // "ci": circle
-        Circle(ln);
-        break;
-    default: // two points into KX/KY entries 1 and 5
-        KPoints(ln, true);
-        break;
-    }
-}
-
-// Dispatches one piece by its first character.
+// Dispatches one piece by its first character. The records that only draw or describe
+// other elements ("ci", "pt", "pl", "cc", "z" and the other "c" and "p" records) are skipped:
+// nothing of them reaches the command file of a balloon.
 void Record(const Piece &ln)
 {
     switch (At(ln, 1)) {
     case '#': // comment: copied
-        Copy(ln);
-        PLreset();
+        CopyOut(ln.s, ln.n);
         break;
     case 'b': // "bz": copied
-        if (At(ln, 2) == 'z') {
-            isZUSUN = 1;
-            Copy(ln);
-        }
+        if (At(ln, 2) == 'z')
+            CopyOut(ln.s, ln.n);
         break;
     case ' ': // line segment
         LineSegment(ln);
         break;
-    case 'z': // "z": attribute number
-    {
-        Scan sc = From(ln, 2);
-        ScanInt(sc, ZOKU);
-        break;
-    }
     case 'h':
         HRecord(ln);
         break;
     case 'l':
         LRecord(ln);
         break;
-    case 'p':
-        PRecord(ln);
+    case 'p': // "pn": hexadecimal attribute
+        if (At(ln, 2) == 'n')
+            Attribute(ln, true, TENS, TENSi);
         break;
-    case 'c':
-        CRecord(ln);
+    case 'c': // "cn0", numbered or quoted "cn"
+        if (At(ln, 2) == 'n')
+            TextStyle(ln);
         break;
     }
 }
 
 } // namespace
-
-void PLreset()
-{
-    iPL = 0;
-    iPLcounter = 0;
-    iKtensu = 0;
-    KYleng = 0.0;
-    iLengK = Period;
-}
 
 int QV_PATTERN(unsigned jd_xmax, unsigned limit)
 {

@@ -5,6 +5,3 @@
 // Reads fp to its end or to limit pieces; jd_xmax, the driver's count, only shows in the
 // level-3 trace. Always returns 0.
 int QV_PATTERN(unsigned jd_xmax, unsigned limit);
-
-// Resets the polyline accumulators.
-void PLreset();

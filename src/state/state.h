@@ -6,9 +6,10 @@
 #include <array>
 #include <cstddef>
 
-constexpr int GROUPS = 16; // layer groups 0 to 15, each with its scale
-constexpr int STYLES = 16; // slots of the text size tables: "cn0" in 0, styles 1 to 10
-constexpr int HPmax = 3;   // highest point number with a slot in PX and PY
+constexpr int GROUPS = 16;    // layer groups 0 to 15, each with its scale
+constexpr int STYLES = 16;    // slots of the text size tables: "cn0" in 0, styles 1 to 10
+constexpr int NOT_TAKEN = 20; // a first-value copy that no record has given yet
+constexpr int HPmax = 3;      // highest point number with a slot in PX and PY
 
 #define VAR(type, name, init) extern type name;
 #define TAB(type, name, count, init) extern std::array<type, count> name;
@@ -20,7 +21,6 @@ extern TextFile fp;  // the interchange file, "QVC_TEMP.TXT", read by the reader
 extern TextFile fpw; // the command file under construction, "QVC_TEMP.$$$"
 
 constexpr unsigned jd_limit = 50000; // most lines a run takes
-constexpr double   Period = 150.0;   // copied into iLengK by PLreset
 
 // Sets every program-wide variable back to its initial value; for tests and the fuzzer,
 // which run the tool more than once in one process. Both streams must be closed.

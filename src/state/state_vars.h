@@ -25,20 +25,18 @@ VAR(int, LAYER, 0) // "ly", hexadecimal
 VAR(int, GROUP, 0) // "lg", hexadecimal; index into G_SCALE, stored unchecked
 VAR(int, TENS, 1)  // "pn", hexadecimal
 VAR(int, MOJIS, 1) // numbered "cn"; 0 after "cn0"
-VAR(int, MOJIK, 0) // "cc"
 
-// Element file reader: first-value copies; 20 means "not taken yet"
-VAR(int, COLORi, 20)
-VAR(int, TYPEi, 20)
-VAR(int, LAYERi, 20)
-VAR(int, GROUPi, 20)
-VAR(int, TENSi, 20)
-VAR(int, MOJISi, 20) // 0 once a first "cn0" took the sizes
-VAR(int, MOJIKi, 20)
-VAR(double, MOJIWi, -20.0) // positive only when a first "cn0" took the sizes
-VAR(double, MOJIHi, 20.0)
-VAR(double, MOJIDi, 20.0)
-VAR(int, MOJICi, 20)
+// Element file reader: first-value copies, NOT_TAKEN until the first value comes
+VAR(int, COLORi, NOT_TAKEN)
+VAR(int, TYPEi, NOT_TAKEN)
+VAR(int, LAYERi, NOT_TAKEN)
+VAR(int, GROUPi, NOT_TAKEN)
+VAR(int, TENSi, NOT_TAKEN)
+VAR(int, MOJISi, NOT_TAKEN)     // 0 once a first "cn0" took the sizes
+VAR(double, MOJIWi, -NOT_TAKEN) // positive only when a first "cn0" took the sizes
+VAR(double, MOJIHi, NOT_TAKEN)
+VAR(double, MOJIDi, NOT_TAKEN)
+VAR(int, MOJICi, NOT_TAKEN)
 
 // Element file reader: tables
 TAB(double, MOJI_W, STYLES, 0.0)  // text width by style; 1 to 10 from "hcw", 0 from "cn0"
@@ -48,36 +46,17 @@ TAB(int, MOJI_C, STYLES, 0)       // entry 0 from "cn0"
 TAB(double, G_SCALE, GROUPS, 1.0) // scale of groups 0 to 15, "hs"
 TAB(double, PX, HPmax + 1, 0.0)   // indicated points by "hp" number, 0 to HPmax
 TAB(double, PY, HPmax + 1, 0.0)
-TAB(double, KX, 10, 0.0) // entries 1 and 5 from "pt" and other "c" records
-TAB(double, KY, 10, 0.0)
 
 // Element file reader: indicated points and counters
 VAR(int, iPOINT, 0)    // number of the last "hp" record, stored or not
 VAR(int, iPOINTcnt, 0) // "hp" records with a recognised marker
 VAR(int, stepcnt, 0)   // last stage seen: 1 "hq", 2 "hh..1", 3 counted line segment
 
-// Element file reader: fields of records nothing else reads
-VAR(double, CX, 0.0) // "ci", in scan order
-VAR(double, CY, 0.0)
-VAR(double, CR, 0.0)
-VAR(double, SK, 0.0)
-VAR(double, EK, 0.0)
-VAR(double, HP, 0.0)
-VAR(double, JK, 0.0)
-VAR(int, iCi_cnt, 0)
-VAR(double, ILINEx1, 0.0) // line segment record
+// Element file reader: the last line segment, which decides whether the next one counts
+VAR(double, ILINEx1, 0.0) // a coordinate that does not convert keeps the previous one
 VAR(double, ILINEy1, 0.0)
 VAR(double, ILINEx2, 0.0)
 VAR(double, ILINEy2, 0.0)
-VAR(int, iLine_cnt, 0) // segments of non-zero length
-VAR(int, ZOKU, 0)      // "z"
-VAR(int, isZUSUN, 0)   // 1 after a "bz" line
-VAR(int, iPL, 0)       // polyline accumulators, see PLreset
-VAR(int, iPLcounter, 0)
-VAR(int, iKtensu, 0)
-VAR(int, iPLcnt, 0) // "pl" records
-VAR(double, KYleng, 0.0)
-VAR(double, iLengK, 0.0)
 
 // Balloon drawing
 VAR(double, SCALE, 1.0)   // scale of the current group, set by every Kobarn1 call

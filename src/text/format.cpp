@@ -40,8 +40,8 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
             Put(o, f, 1, 0, ' ');
             continue;
         }
-        f++;
-        char pad = ' ';
+        const char *conv = f++;
+        char        pad = ' ';
         if (*f == '0') {
             pad = '0';
             f++;
@@ -80,9 +80,13 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
             Put(o, s, static_cast<int>(std::strlen(s)), 0, ' ');
             continue;
         }
-        default: // a conversion the tool does not use: nothing
+        case '%':
+            Put(o, f, 1, 0, ' ');
+            continue;
+        default: // a conversion the formatter does not know stands as it is, not dropped
             if (*f == '\0')
                 f--;
+            Put(o, conv, static_cast<int>(f + 1 - conv), 0, ' ');
             continue;
         }
         if (r.ec == std::errc{})
@@ -92,22 +96,30 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
     return o.n;
 }
 
+// Formats one text and writes it to the file t, or where t is nullptr to the console stream f.
+static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
+static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap)
+{
+    char line[4096];
+    int  n = FormatV(line, sizeof line, fmt, ap);
+    if (t != nullptr)
+        TextWrite(t, line, n);
+    else
+        std::fwrite(line, 1, n, f);
+}
+
 void TextPrintf(TextFile *t, const char *fmt, ...)
 {
-    char    line[4096];
     va_list ap;
     va_start(ap, fmt);
-    int n = FormatV(line, sizeof line, fmt, ap);
+    PrintV(t, nullptr, fmt, ap);
     va_end(ap);
-    TextWrite(t, line, n);
 }
 
 void ConPrintf(FILE *f, const char *fmt, ...)
 {
-    char    line[4096];
     va_list ap;
     va_start(ap, fmt);
-    int n = FormatV(line, sizeof line, fmt, ap);
+    PrintV(nullptr, f, fmt, ap);
     va_end(ap);
-    std::fwrite(line, 1, n, f);
 }

@@ -7,11 +7,18 @@
 
 #include <cstdarg>
 
+// The compiler checks every call against the format, as it checks printf's (GNU conversions).
+#ifdef __clang__
+#define PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define PRINTF_LIKE(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#endif
+
 // Formats into out (cap bytes, NUL-terminated, cut short if needed); returns the length.
-int FormatV(char *out, int cap, const char *fmt, va_list ap);
+int FormatV(char *out, int cap, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
 
 // Appends a formatted text to a file of the text layer.
-void TextPrintf(TextFile *t, const char *fmt, ...);
+void TextPrintf(TextFile *t, const char *fmt, ...) PRINTF_LIKE(2, 3);
 
 // Writes a formatted text to a console stream (standard output or standard error).
-void ConPrintf(FILE *f, const char *fmt, ...);
+void ConPrintf(FILE *f, const char *fmt, ...) PRINTF_LIKE(2, 3);

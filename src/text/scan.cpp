@@ -149,9 +149,9 @@ static bool PlainDecimal(Scan &sc, double &v)
         return false;
     if (p < end && (*p == 'e' || *p == 'E' || *p == 'x' || *p == 'X'))
         return false;
-    static const double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    double              x = static_cast<double>(mant) / kPow10[decimals];
+    static const double POW10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double              x = static_cast<double>(mant) / POW10[decimals];
     v = neg ? -x : x;
     sc.p = p;
     return true;

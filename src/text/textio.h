@@ -20,10 +20,8 @@ struct TextFile {
     char     buf[1 << 16]; // the only buffer of the stream
 };
 
-// Opens name for reading, or creates it for writing; false when that is not possible. Only a
-// regular file is read. For writing, whatever stands at name (a link, a FIFO, a file with other
-// names) is removed and a new file is created there, so nothing is written through it; on
-// Windows the new file cannot be deleted or renamed by others while it is open.
+// Opens name for reading, or creates it anew for writing (OsOpenRead, OsCreate); false when
+// that is not possible.
 bool TextOpen(TextFile *t, const char *name, bool writing);
 
 // Reads the next piece: the characters up to and including the next line end, at most cap - 1
@@ -48,8 +46,7 @@ void TextWriteLine(TextFile *t, const char *s, size_t n);
 // Drops everything written so far; false when the file cannot be emptied.
 bool TextEmpty(TextFile *t);
 
-// Gives a file created for writing the permission bits of the file that from reads, and its
-// owner and group where this process may set them; nothing on Windows.
+// Gives a file created for writing the permissions of the file that from reads (OsInherit).
 void TextInherit(TextFile *t, const TextFile *from);
 
 // Writes out what waits in the buffer and brings the file to stable storage; false when any
@@ -66,16 +63,7 @@ void TextDiscard(TextFile *t, const char *name);
 // Flushes and closes; false when any write, the flush or the close failed. Closed files pass.
 bool TextClose(TextFile *t);
 
-// Holds the working directory for this process until it ends or TextUnlock; false when another
-// process holds it.
-bool TextLock();
-void TextUnlock();
-
-// True when a file of exactly this name, letter case included, exists.
-bool FileHasName(const char *name);
-
-// True when this process may write the file name (the read-only attribute on Windows).
-bool FileWritable(const char *name);
-
-// Replaces target by source in one step (on Windows a replacing move); false when it failed.
-bool FileReplace(const char *source, const char *target);
+// Reads up to n bytes of f into buf; returns their number, 0 at end of file, -1 on error. A
+// file of its own (read.cpp), so that a build for the tests can link one in its place that
+// fails part way through a file.
+long TextRead(FILE *f, char *buf, size_t n);

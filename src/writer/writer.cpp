@@ -4,8 +4,17 @@
 
 #include "state/state.h"
 #include "text/format.h"
+#include "writer/lines.h"
 
-void S16RGBout(int rgb)
+void CopyOut(const char *s, std::size_t n)
+{
+    if (n > 0 && s[n - 1] == '\n') // the usual piece: one line end, at its end
+        TextWriteLine(&fpw, s, n - 1);
+    else
+        TextWrite(&fpw, s, n);
+}
+
+void S16RGBout(unsigned rgb)
 {
     TextPrintf(&fpw, "lc10 #%06x\n", rgb);
 }
@@ -25,6 +34,11 @@ void SCout(double x, double y, double r, double f, double t, double s, double e,
     TextPrintf(&fpw, "sc %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", x, y, r, f, t, s, e, v);
 }
 
+void SCtraceOut(double x, double y, double r, double f, double t, double s, double e, double v)
+{
+    TextPrintf(&fpw, "sc %lg %lg %lg %lg %lg %lg %lg %lg\n", x, y, r, f, t, s, e, v);
+}
+
 void SOout(double x, double y, double r, double f, double t, double s, double e, double v)
 {
     TextPrintf(&fpw, "so %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.6f\n", x, y, r, f, t, s, e, v);
@@ -35,9 +49,33 @@ void Cnout(int cn)
     TextPrintf(&fpw, "cn%d \n", cn);
 }
 
+void CC4out()
+{
+    TextPrintf(&fpw, "cc4 \n");
+}
+
 void MojiOutS(double x, double y, const char *text)
 {
     TextPrintf(&fpw, "ch %.6f %.6f 3 0 \"%s\n", x, y, text);
+}
+
+void ErrorOut(int code)
+{
+    if (code == 2)
+        TextPrintf(&fpw, LINE_NUMBER);
+    else if (code == 1)
+        TextPrintf(&fpw, LINE_COUNT);
+}
+
+void TrailerOut(unsigned jd_xmax, int step, double total)
+{
+    TextPrintf(&fpw, LINE_TRAILER);
+    TextPrintf(&fpw, "#    jd_xmax= %u stepcnt= %d KYlengTotal= %.8f\n", jd_xmax, step, total);
+}
+
+void OverflowOut(unsigned limit)
+{
+    TextPrintf(&fpw, LINE_OVERFLOW, limit);
 }
 
 void IniZokusei()
@@ -46,7 +84,8 @@ void IniZokusei()
         TextPrintf(&fpw, "cn0 %.2f %.2f %.2f %d\n", MOJIWi, MOJIHi, MOJIDi, MOJICi);
     if (MOJISi != 0 && !(MOJISi > 10))
         TextPrintf(&fpw, "cn%d\n", MOJISi);
-    TextPrintf(&fpw, "lg%x\nly%x\nlt%d\nlc%d\n", GROUPi, LAYERi, TYPEi, COLORi);
+    TextPrintf(&fpw, "lg%x\nly%x\nlt%d\nlc%d\n", static_cast<unsigned>(GROUPi),
+               static_cast<unsigned>(LAYERi), TYPEi, COLORi); // hexadecimal: the int's bits
     if (!(TENSi > 9))
         TextPrintf(&fpw, "pn%d\n", TENSi);
 }

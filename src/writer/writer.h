@@ -1,9 +1,16 @@
-// The drawing command writer: one routine per command line of the command file fpw,
-// and the attribute-restore block that ends it.
+// The drawing command writer: one routine per line of the command file fpw, and the
+// attribute-restore block that ends it. Nothing else writes to fpw.
 #pragma once
 
+#include <cstddef>
+
+// Copies a comment or "bz" piece of the interchange file, n characters at s: a piece that ends
+// in a line end as one line, any other (a part of a longer line, the last line of a file
+// without a line end) as it is.
+void CopyOut(const char *s, std::size_t n);
+
 // Writes the colour 0xRRGGBB as a direct colour command.
-void S16RGBout(int rgb);
+void S16RGBout(unsigned rgb);
 
 // Writes a line through two points.
 void SL2out(double x1, double y1, double x2, double y2);
@@ -14,14 +21,30 @@ void SL3out(double x1, double y1, double x2, double y2, double x3, double y3);
 // Writes an "sc" solid: centre, radius, flatness, tilt, start, span, and its last value.
 void SCout(double x, double y, double r, double f, double t, double s, double e, double v);
 
+// Writes the "sc" solid again as the level-2 trace has it, in six significant digits.
+void SCtraceOut(double x, double y, double r, double f, double t, double s, double e, double v);
+
 // Writes an "so" solid, the same values as "sc" with six decimals for the last.
 void SOout(double x, double y, double r, double f, double t, double s, double e, double v);
 
 // Selects a text style by number; the blank before the line end belongs to the command.
 void Cnout(int cn);
 
+// Sets the text setting for the label that follows.
+void CC4out();
+
 // Writes a text at (x, y); the quote opens the text, which runs to the line end unclosed.
 void MojiOutS(double x, double y, const char *text);
+
+// Writes the instruction-data error line for the balloon's error code 1 or 2; nothing for
+// another code.
+void ErrorOut(int code);
+
+// Writes the two trailer lines of debug level 1: line count, last stage, length total.
+void TrailerOut(unsigned jd_xmax, int step, double total);
+
+// Writes the line that stands alone in the command file of an input over the line limit.
+void OverflowOut(unsigned limit);
 
 // Writes the attribute-restore block: text style, group, layer, line type, colour, "pn", each
 // only where the interchange file carried a first value for it.

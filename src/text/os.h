@@ -1,0 +1,50 @@
+// What differs between the operating systems: opening, creating, holding, syncing, replacing
+// and removing the tool's files, and the standard streams at start. posix.cpp and win32.cpp
+// each implement all of it; the build compiles the one of its platform.
+#pragma once
+
+#include <cstdio>
+
+// Prepares the standard streams: their bytes are written unchanged, and a stream closed by the
+// caller is opened on the null device, so that no file the tool opens later receives traces.
+// False when that is not possible.
+bool OsStart();
+
+// Opens name for reading in binary; nullptr unless it is a regular file that could be opened.
+FILE *OsOpenRead(const char *name);
+
+// Removes whatever stands at name (a link, a FIFO, a file with other names) and creates a new
+// file there exclusively for writing in binary, so that nothing is written through it; on
+// Windows others cannot delete or rename it while it is open. nullptr on failure.
+FILE *OsCreate(const char *name);
+
+// Holds the working directory for this process until it ends or OsUnlock; false when another
+// process holds it.
+bool OsLock();
+void OsUnlock();
+
+// Gives the file to the permission bits of the file from, and its owner and group where this
+// process may set them; nothing on Windows.
+void OsInherit(FILE *to, FILE *from);
+
+// Empties a file open for writing and goes back to its start; false when that failed.
+bool OsEmpty(FILE *f);
+
+// Brings what was written to f to stable storage; false when that failed.
+bool OsSync(FILE *f);
+
+// Renames the file f, created as name, over target in one step and brings the new name to
+// stable storage; false when the rename failed. f stays open.
+bool OsReplace(FILE *f, const char *name, const char *target);
+
+// Closes the file f, created as name, and removes it.
+void OsDiscard(FILE *f, const char *name);
+
+// True when a file of exactly this name, letter case included, exists.
+bool OsHasName(const char *name);
+
+// True when this process may write the file name (the read-only attribute on Windows).
+bool OsWritable(const char *name);
+
+// Renames source to target, replacing target (on Windows a replacing move); false on failure.
+bool OsRename(const char *source, const char *target);

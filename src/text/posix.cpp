@@ -1,0 +1,113 @@
+// The file system and the standard streams on POSIX systems.
+#include "text/os.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool OsStart()
+{
+    for (int fd = 0; fd <= 2; fd++)
+        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+            return false;
+    return true;
+}
+
+// A stream on the descriptor fd, which is closed when no stream can be made.
+static FILE *Stream(int fd, const char *mode)
+{
+    FILE *f = fd >= 0 ? fdopen(fd, mode) : nullptr;
+    if (fd >= 0 && f == nullptr)
+        close(fd);
+    return f;
+}
+
+FILE *OsOpenRead(const char *name)
+{
+    // Non-blocking so that a FIFO cannot hold the open; only a regular file is kept.
+    int         fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+        close(fd);
+        fd = -1;
+    }
+    return Stream(fd, "rb");
+}
+
+FILE *OsCreate(const char *name)
+{
+    unlink(name); // a link, FIFO or device in the way goes, not what it points at
+    return Stream(open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666), "wb");
+}
+
+// A run holds its working directory by an advisory lock on the directory itself: no file is
+// created for it, a second run sees it at once (LOCK_NB), and the kernel drops it when the
+// process ends, however it ends.
+static int held = -1; // the working directory, open and locked
+
+bool OsLock()
+{
+    held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    OsUnlock();
+    return false;
+}
+
+void OsUnlock()
+{
+    if (held >= 0)
+        close(held);
+    held = -1;
+}
+
+void OsInherit(FILE *to, FILE *from)
+{
+    struct stat st;
+    if (fstat(fileno(from), &st) != 0)
+        return;
+    if (fchown(fileno(to), st.st_uid, st.st_gid) != 0) // allowed to root, or to a group member
+        (void)!fchown(fileno(to), static_cast<uid_t>(-1), st.st_gid);
+    fchmod(fileno(to), st.st_mode & 07777);
+}
+
+bool OsEmpty(FILE *f)
+{
+    return ftruncate(fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
+}
+
+bool OsSync(FILE *f)
+{
+    return fsync(fileno(f)) == 0;
+}
+
+bool OsReplace(FILE *, const char *name, const char *target)
+{
+    bool moved = std::rename(name, target) == 0;
+    if (moved && held >= 0)
+        fsync(held); // the new name reaches the disk too
+    return moved;
+}
+
+void OsDiscard(FILE *f, const char *name)
+{
+    std::fclose(f);
+    unlink(name); // the directory is held: the name is still ours
+}
+
+bool OsHasName(const char *name)
+{
+    return access(name, F_OK) == 0;
+}
+
+bool OsWritable(const char *name)
+{
+    return access(name, W_OK) == 0;
+}
+
+bool OsRename(const char *source, const char *target)
+{
+    return std::rename(source, target) == 0;
+}

@@ -1,0 +1,18 @@
+// The fixed lines of the command file that are not drawing commands.
+#pragma once
+
+// The first line of the debug trailer, on the console at level 2 and in the command file at 1
+#define LINE_TRAILER "# ------------------ main() Pattern1 end file closing ------------------ \n"
+
+// "he", "element count over" in Shift_JIS, "MAX=" and the limit
+#define LINE_OVERFLOW "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b    MAX=%u\n"
+
+// "h#", "instruction data error (the number is too large)" in Shift_JIS
+#define LINE_NUMBER                                                                                \
+    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
+    "(\x94\xd4\x8d\x86\x82\xaa\x91\xe5\x82\xab\x82\xa2)------ \n"
+
+// "h#", "instruction data error (three or more indications)" in Shift_JIS
+#define LINE_COUNT                                                                                 \
+    "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
+    "(\x8e\x77\x8e\xa6\x90\x94\x82\xaa\x82\x52\x88\xc8\x8f\xe3)------ \n"

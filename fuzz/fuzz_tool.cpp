@@ -1,16 +1,20 @@
 // libFuzzer target: one whole run of the tool, in process, per input. The input's first line
 // holds the options, separated by blanks; the rest is the interchange file. A first option
-// "@" stands for the host using the lower-case file name.
+// "@" stands for the host using the lower-case file name. Each run is checked as the host
+// would see it: a failed run or a debug run leaves the host's records, and a finished run
+// leaves a command file of whole lines that ends with the restore block.
 #include "driver/driver.h"
 #include "state/state.h"
 #include "text/os.h"
 #include "text/textio.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -34,6 +38,65 @@ const std::string &WorkDir()
         return made;
     }();
     return dir;
+}
+
+std::string Contents(const char *name)
+{
+    std::string s;
+    if (FILE *f = std::fopen(name, "rb")) {
+        char buf[4096];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+            s.append(buf, n);
+        std::fclose(f);
+    }
+    return s;
+}
+
+bool Starts(const std::string &line, const char *word)
+{
+    return line.compare(0, std::strlen(word), word) == 0;
+}
+
+// The command file of a finished run, as a host reads it: whole CR LF lines, each a copied
+// comment or "bz" line or a command that the tool writes; the balloon's label or its error line,
+// at level 1 the two trailer lines, then the restore block ("cn0" sizes and "cn" where the input
+// gave them, "lg", "ly", "lt", "lc", and "pn" where given). Aborts on anything else.
+void CheckCommandFile(const std::string &file, int level)
+{
+    static const char *const words[] = {"#",   "bz",  "cn", "lc10 #", "sc ", "sl ", "so ", "cc4 ",
+                                        "ch ", "h# ", "lg", "ly",     "lt",  "lc",  "pn"};
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < file.size();) {
+        size_t end = file.find('\n', at);
+        if (end == std::string::npos || end == at || file[end - 1] != '\r')
+            std::abort(); // a line without its CR LF
+        lines.push_back(file.substr(at, end - 1 - at));
+        at = end + 1;
+    }
+    for (const std::string &line : lines)
+        if (std::none_of(std::begin(words), std::end(words),
+                         [&](const char *w) { return Starts(line, w); }))
+            std::abort();
+    size_t k = lines.size(); // lines[k - 1] is the last line not yet matched
+    auto   take = [&](const char *word, bool optional) {
+        if (k > 0 && Starts(lines[k - 1], word))
+            k--;
+        else if (!optional)
+            std::abort();
+    };
+    take("pn", true);
+    for (const char *w : {"lc", "lt", "ly", "lg"})
+        take(w, false);
+    if (k > 0 && Starts(lines[k - 1], "cn") && lines[k - 1].find(' ') == std::string::npos)
+        k--; // "cn" and a style number, without the blank of the balloon's own
+    if (k > 0 && Starts(lines[k - 1], "cn0 ") && lines[k - 1].size() > 4)
+        k--;
+    if (level == 1) {
+        take("#    jd_xmax= ", false);
+        take("# ------------------ main() Pattern1 end file closing", false);
+    }
+    if (k == 0 || !(Starts(lines[k - 1], "ch ") || Starts(lines[k - 1], "h# ")))
+        std::abort();
 }
 
 } // namespace
@@ -88,16 +151,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     OsUnlock();
 
     // A failed run, and a run at a debug level, leave the host's records as they were.
-    if (status != 0 || isTest != 0) {
-        std::string now;
-        if (FILE *f = std::fopen("QVC_TEMP.TXT", "rb")) {
-            char buf[4096];
-            for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-                now.append(buf, n);
-            std::fclose(f);
-        }
-        if (now != file)
-            std::abort();
-    }
+    if ((status != 0 || isTest != 0) && Contents("QVC_TEMP.TXT") != file)
+        std::abort();
+    if (status == 0)
+        CheckCommandFile(Contents(isTest == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.$$$"), isTest);
+    if (status == 0 && isTest == 0 && std::filesystem::exists("QVC_TEMP.$$$"))
+        std::abort(); // the command file was renamed into place
     return 0;
 }

@@ -54,10 +54,11 @@ TEST(Tool, LineLimit)
     struct {
         std::string input, copied; // copied: the start of the command file, or "" for overflow
     } const cases[] = {
-        {many.input + "#\r\n#\r\n",      many.copied + "#\r\n#\r\n"          }, // 50000 lines
-        {many.input + "#\r\n#\r\n#\r\n", ""                                  }, // 50001 lines
-        {many.input + longLine,          many.copied + "# " + std::string(252, 'y')}, // 50000 pieces
-        {many.input + "#\r\n" + longLine,                              ""                                   }, // 50001 pieces
+        {many.input + "#\r\n#\r\n",      many.copied + "#\r\n#\r\n"}, // 50000 lines
+        {many.input + "#\r\n#\r\n#\r\n", ""                        }, // 50001 lines
+        {many.input + longLine,
+         many.copied + "# " + std::string(252,                       'y') + "\r\n"}, // 50000 pieces
+        {many.input + "#\r\n" + longLine,                              ""                         }, // 50001 pieces
     };
     for (const auto &c : cases) {
         // the reader's trace level counts before reading, the other levels while reading

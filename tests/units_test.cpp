@@ -158,9 +158,9 @@ const struct {
     {"hq\n nan 0 nan 0\n", 50000, {{"stepcnt", 3}}, ""},
     {"hq\n 1 1 5 5\nhq\n 5 5\n", 50000, {{"stepcnt", 1}, {"ILINEx2", 5}}, ""}, // 5 5 5 5
     {"ci 0 0 10\npt 1 2\ncx 3 4 5 6\npl\nz12\ncc3\ncn5\nci7\n", 50000, {{"MOJISi", 5}}, ""},
-    {"# one\nlc3\nbz\nbx\n# a\rb\r\n#two", 50000, {{"COLOR", 3}}, "# one\r\nbz\r\n# a\rb\r\n#two"},
-    {"#" + std::string(299, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#" + std::string(253, 'a')},
-    {"#\n#" + std::string(253, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#\r\n#" + std::string(253, 'a')},
+    {"# one\nlc3\nbz\nbx\n# a\rb\r\n#two", 50000, {{"COLOR", 3}}, "# one\r\nbz\r\n# a\rb\r\n#two\r\n"},
+    {"#" + std::string(299, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#" + std::string(253, 'a') + "\r\n"},
+    {"#\n#" + std::string(253, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#\r\n#" + std::string(253, 'a') + "\r\n"},
     {"# one\nlc3\n", 0, {{"COLOR", 1}}, ""},
     {"# one\nlc3\nlc4\n# two\n", 2, {{"COLOR", 3}}, "# one\r\n"},
     {std::string("\x82\x4f\n\0lc3\nlc4\0\n\r\nlc", 18), 50000, {{"COLOR", 4}, {"COLORi", 4}}, ""},

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-// Copies a comment or "bz" piece of the interchange file, n characters at s: a piece that ends
-// in a line end as one line, any other (a part of a longer line, the last line of a file
-// without a line end) as it is.
+// Copies a comment or "bz" piece of the interchange file, n characters at s, as one line: a
+// piece without a line end (the last line of a file without one, the first part of a longer
+// line) is ended all the same, so that every command after it stands on a line of its own.
 void CopyOut(const char *s, std::size_t n);
 
 // Writes the colour 0xRRGGBB as a direct colour command.

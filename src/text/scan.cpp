@@ -80,12 +80,14 @@ bool ScanHex(Scan &sc, int &v)
     bool neg;
     if (!Lead(sc, neg))
         return false;
-    if (sc.end - sc.p >= 3 && sc.p[0] == '0' && (sc.p[1] == 'x' || sc.p[1] == 'X') &&
-        Digit(sc.p[2], 16) >= 0)
-        sc.p += 2;
-    uint64_t mag;
-    if (!Digits(sc, 16, mag))
+    uint64_t mag = 0;
+    if (sc.end - sc.p >= 2 && sc.p[0] == '0' && (sc.p[1] | 0x20) == 'x') {
+        sc.p += 2; // the prefix is used even without a digit after it: then the value is 0
+        if (sc.p < sc.end && Digit(*sc.p, 16) >= 0)
+            Digits(sc, 16, mag);
+    } else if (!Digits(sc, 16, mag)) {
         return false;
+    }
     uint32_t u = mag > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(mag);
     if (neg && mag <= UINT32_MAX)
         u = 0u - u;

@@ -56,49 +56,61 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     std::printf("killed %d runs: %d left the host's file\n", killed, original);
 }
 
-// In the way: 'd' a directory, 'f' a file, 'l' a symbolic link or 'h' a hard link to target,
-// 'p' a FIFO ('m': the host's file has mode 0600). The tool runs as: 'u' a user who may not
-// write the host's file, 'q' on a full disk, 'r' built to fail its reads, 'c' with standard
-// output closed. left: the names in the directory afterwards.
-struct FailureCase {
-    const char *what, *host, *taken, kind, *target, *arg, as;
-    int         status;
-    std::string err;
-    const char *left;
-    bool        posix; // the situation exists on POSIX only
-};
-
 const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
 const std::string kOpenWork = "Cannot open file: QVC_TEMP.$$$ \n";
+const std::string kWrite = "Cannot write file: QVC_TEMP.$$$ \n";
+const std::string kRead = "Cannot read file: QVC_TEMP.TXT \n";
 const char       *T = "QVC_TEMP.TXT", *W = "QVC_TEMP.$$$", *L = "qvc_temp.txt";
-const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT", *Out = "../o/victim.txt";
+const char       *S1 = "QVC_x2x2.$$", *S2 = "QVC_x2x2.$$$", *Out = "../o/victim.txt";
+const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
+
+// What stands at the name taken before the run.
+enum class Taken { Nothing, Directory, File, SymLink, HardLink, Fifo };
+
+// One situation: the host's file, what is in the way, how the tool runs, and what it must
+// leave: its status and message, and the names in the directory afterwards.
+struct FailureCase {
+    const char *what;
+    const char *host = T;   // the name of the host's file; nullptr: none
+    const char *taken = ""; // a name taken before the run
+    Taken       kind = Taken::Nothing;
+    const char *target = ""; // what a link at taken points to, from the directory
+    const char *arg = "";    // the option of the run
+    As          as = As::Caller;
+    bool        readFails = false;   // the tool built to fail its reads part way through
+    bool        hostPrivate = false; // the host's file has mode 0600
+    int         status = 0;
+    std::string err = "";
+    const char *left = T; // the names in the directory afterwards
+    bool        posixOnly = false;
+};
 
 // clang-format off
 const FailureCase kFailures[] = {
-    {"no interchange file",                nullptr, nullptr,       0,   "",        "",    0,   255, kOpenTxt,  "",                         false},
-    {"interchange name is a directory",    L,       T,             'd', "",        "",    0,   255, kOpenTxt,  "QVC_TEMP.TXT qvc_temp.txt", true },
-    {"temporary name is a directory",      T,       W,             'd', "",        "",    0,   255, kOpenWork, TW,                         false},
-    {"first intermediate name a directory", L,      "QVC_x2x2.$$", 'd', "",        "",    0,   255, kOpenTxt,  "QVC_x2x2.$$ qvc_temp.txt", true },
-    {"second intermediate name a directory", L,     "QVC_x2x2.$$$", 'd', "",       "",    0,   0,   "",        "QVC_TEMP.TXT QVC_x2x2.$$$", false},
-    {"lower-case name is a directory",     T,       L,             'd', "",        "",    0,   0,   "",        "QVC_TEMP.TXT qvc_temp.txt", true },
-    {"both names: the lower-case one is the host's", L, T,         'f', "",        "",    0,   0,   "",        T,                          true },
-    {"intermediate name left by a run",    L,       "QVC_x2x2.$$$", 'f', "",       "",    0,   0,   "",        T,                          false},
-    {"output on a full disk",              T,       nullptr,       0,   "",        "",    'q', 1,   "Cannot write file: QVC_TEMP.$$$ \n", T,  true },
-    {"read error part way through",        T,       nullptr,       0,   "",        "",    'r', 1,   "Cannot read file: QVC_TEMP.TXT \n", T,   false},
-    {"read error at the tracing level",    T,       nullptr,       0,   "",        "-t3", 'r', 1,   "Cannot read file: QVC_TEMP.TXT \n", TW,  false},
-    {"host's file read-only for the user", T,       nullptr,       0,   "",        "",    'u', 255, kOpenTxt,  TW,                         false},
-    {"host's file keeps mode 0600",        T,       nullptr,       'm', "",        "",    0,   0,   "",        T,                          true },
-    {"link out of the directory",          T,       W,             'l', Out,       "",    0,   0,   "",        T,                          true },
-    {"link to the host's file, -t1",       T,       W,             'l', T,         "-t1", 0,   0,   "",        TW,                         true },
-    {"dangling link",                      T,       W,             'l', "../o/new", "",   0,   0,   "",        T,                          true },
-    {"link to /dev/null",                  T,       W,             'l', "/dev/null", "",  0,   0,   "",        T,                          true },
-    {"hard link to the host's file",       T,       W,             'h', T,         "",    0,   0,   "",        T,                          false},
-    {"hard link to the host's file, -t1",  T,       W,             'h', T,         "-t1", 0,   0,   "",        TW,                         false},
-    {"hard link to a file outside",        T,       W,             'h', Out,       "",    0,   0,   "",        T,                          false},
-    {"FIFO at the temporary name",         T,       W,             'p', "",        "",    0,   0,   "",        T,                          true },
-    {"FIFO at the interchange name",       nullptr, T,             'p', "",        "-t3", 0,   255, kOpenTxt,  T,                          true },
-    {"device at the interchange name",     nullptr, T,             'l', "/dev/null", "",  0,   255, kOpenTxt,  T,                          true },
-    {"trace with standard output closed",  T,       nullptr,       0,   "",        "-t3", 'c', 0,   "",        TW,                         true },
+    {.what = "no interchange file", .host = nullptr, .status = 255, .err = kOpenTxt, .left = ""},
+    {.what = "interchange name is a directory", .host = L, .taken = T, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_TEMP.TXT qvc_temp.txt", .posixOnly = true},
+    {.what = "temporary name is a directory", .taken = W, .kind = Taken::Directory, .status = 255, .err = kOpenWork, .left = TW},
+    {.what = "first intermediate name a directory", .host = L, .taken = S1, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_x2x2.$$ qvc_temp.txt", .posixOnly = true},
+    {.what = "second intermediate name a directory", .host = L, .taken = S2, .kind = Taken::Directory, .left = "QVC_TEMP.TXT QVC_x2x2.$$$"},
+    {.what = "lower-case name is a directory", .taken = L, .kind = Taken::Directory, .left = "QVC_TEMP.TXT qvc_temp.txt", .posixOnly = true},
+    {.what = "both names: the lower-case one is the host's", .host = L, .taken = T, .kind = Taken::File, .posixOnly = true},
+    {.what = "intermediate name left by a run", .host = L, .taken = S2, .kind = Taken::File},
+    {.what = "output on a full disk", .as = As::FileLimit, .status = 1, .err = kWrite, .posixOnly = true},
+    {.what = "read error part way through", .readFails = true, .status = 1, .err = kRead},
+    {.what = "read error at the tracing level", .arg = "-t3", .readFails = true, .status = 1, .err = kRead, .left = TW},
+    {.what = "host's file read-only for the user", .as = As::OtherUser, .status = 255, .err = kOpenTxt, .left = TW},
+    {.what = "host's file keeps mode 0600", .hostPrivate = true, .posixOnly = true},
+    {.what = "link out of the directory", .taken = W, .kind = Taken::SymLink, .target = Out, .posixOnly = true},
+    {.what = "link to the host's file, -t1", .taken = W, .kind = Taken::SymLink, .target = T, .arg = "-t1", .left = TW, .posixOnly = true},
+    {.what = "dangling link", .taken = W, .kind = Taken::SymLink, .target = "../o/new", .posixOnly = true},
+    {.what = "link to /dev/null", .taken = W, .kind = Taken::SymLink, .target = "/dev/null", .posixOnly = true},
+    {.what = "hard link to the host's file", .taken = W, .kind = Taken::HardLink, .target = T},
+    {.what = "hard link to the host's file, -t1", .taken = W, .kind = Taken::HardLink, .target = T, .arg = "-t1", .left = TW},
+    {.what = "hard link to a file outside", .taken = W, .kind = Taken::HardLink, .target = Out},
+    {.what = "FIFO at the temporary name", .taken = W, .kind = Taken::Fifo, .posixOnly = true},
+    {.what = "FIFO at the interchange name", .host = nullptr, .taken = T, .kind = Taken::Fifo, .arg = "-t3", .status = 255, .err = kOpenTxt, .posixOnly = true},
+    {.what = "device at the interchange name", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/dev/null", .status = 255, .err = kOpenTxt, .posixOnly = true},
+    {.what = "trace with standard output closed", .arg = "-t3", .as = As::StdoutClosed, .left = TW, .posixOnly = true},
 };
 // clang-format on
 
@@ -122,10 +134,10 @@ TEST(Faults, Failures)
 
     for (const FailureCase &c : kFailures) {
 #ifdef _WIN32
-        if (c.posix)
+        if (c.posixOnly)
             continue;
 #else
-        if (c.as == 'u' && geteuid() != 0) {
+        if (c.as == As::OtherUser && geteuid() != 0) {
             std::printf("skipped without root: %s\n", c.what);
             continue;
         }
@@ -133,42 +145,37 @@ TEST(Faults, Failures)
         Scratch root; // the working directory w, and o outside it
         fs::create_directory(root.At("o"));
         WriteFile(root.At("o/victim.txt"), "victim");
-        const std::string dir = root.At("w");
+        const std::string dir = root.At("w"), at = dir + "/" + c.taken;
         fs::create_directory(dir);
         if (c.host)
             WriteFile(dir + "/" + c.host, host);
-        std::string at = c.taken ? dir + "/" + c.taken : "", prefix = "exec ";
-        if (c.kind == 'd' && fs::create_directory(at))
+        if (c.kind == Taken::Directory && fs::create_directory(at))
             WriteFile(at + "/inside", "kept");
-        if (c.kind == 'f')
+        if (c.kind == Taken::File)
             WriteFile(at, "old");
-        if (c.kind == 'l')
+        if (c.kind == Taken::SymLink)
             fs::create_symlink(c.target, at);
-        if (c.kind == 'h')
+        if (c.kind == Taken::HardLink)
             fs::create_hard_link(dir + "/" + c.target, at);
-        if (c.kind == 'm')
+        if (c.hostPrivate)
             fs::permissions(dir + "/" + T, fs::perms::owner_read | fs::perms::owner_write);
 #ifdef _WIN32
-        if (c.as == 'u')
+        if (c.as == As::OtherUser) // the user may not write a file with the read-only attribute
             SetFileAttributesA((dir + "/" + T).c_str(), FILE_ATTRIBUTE_READONLY);
 #else
-        if (c.kind == 'p')
+        if (c.kind == Taken::Fifo)
             mkfifo(at.c_str(), 0600);
-        if (c.as == 'u') // a directory the user may write, a host's file the user may not
+        if (c.as == As::OtherUser) // a directory the user may write, a host's file the user may not
             chmod(dir.c_str(), 0777);
-        prefix = c.as == 'u'   ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups "
-                 : c.as == 'q' ? "trap '' XFSZ && ulimit -f 1 && exec "
-                 : c.as == 'c' ? "exec sh -c 'exec \"$0\" \"$@\" >&-' "
-                               : prefix;
 #endif
-        Outcome r = RunIn(dir, {c.arg}, c.as == 'r' ? "balloon-readfail" : "balloon", prefix);
+        Outcome r = RunIn(dir, {c.arg}, c.readFails ? "balloon-readfail" : "balloon", c.as);
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
 
         EXPECT_EQ(Names(dir), c.left) << c.what;
         EXPECT_EQ(Names(root.At("o")), "victim.txt") << c.what;
         EXPECT_EQ(ReadFile(root.At("o/victim.txt")), "victim") << c.what;
-        EXPECT_TRUE(c.kind != 'd' || ReadFile(dir + "/" + c.taken + "/inside") == "kept") << c.what;
+        EXPECT_TRUE(c.kind != Taken::Directory || ReadFile(at + "/inside") == "kept") << c.what;
         EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << c.what;
 
         std::string txt = dir + "/QVC_TEMP.TXT";
@@ -178,8 +185,8 @@ TEST(Faults, Failures)
         } else if (c.host) {
             EXPECT_TRUE(ReadFile(dir + "/" + c.host) == host) << c.what;
         }
-        EXPECT_TRUE(c.kind != 'm' || (fs::status(txt).permissions() & fs::perms::all) ==
-                                         (fs::perms::owner_read | fs::perms::owner_write));
+        EXPECT_TRUE(!c.hostPrivate || (fs::status(txt).permissions() & fs::perms::all) ==
+                                          (fs::perms::owner_read | fs::perms::owner_write));
     }
 }
 

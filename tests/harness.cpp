@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -59,10 +61,28 @@ static std::string Program(const char *name)
 }
 
 #ifdef _WIN32
+// One argument as the C runtime splits a command line: quoted, a quote escaped, backslashes
+// doubled where a quote follows them.
+static std::string Quote(const std::string &a)
+{
+    std::string q = "\"";
+    size_t      slashes = 0;
+    for (char c : a) {
+        if (c == '\\') {
+            slashes++;
+            continue;
+        }
+        q.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
+        q += c;
+        slashes = 0;
+    }
+    return q.append(2 * slashes, '\\') + '"';
+}
+
 // A command shell would leave console processes behind under Wine: the program is started
 // directly, its standard streams on the files out and err.
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
-               const std::string &, const std::string &out, const std::string &err)
+               As, const std::string &out, const std::string &err)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     auto                open = [&](const std::string &path) {
@@ -70,9 +90,9 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    std::string line = '"' + Program(program) + '"';
+    std::string line = Quote(Program(program));
     for (const std::string &a : args)
-        line += " \"" + a + '"';
+        line += ' ' + Quote(a);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -107,18 +127,38 @@ int Wait(intptr_t process)
     return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
 }
 #else
-intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
-               const std::string &prefix, const std::string &out, const std::string &err)
+// Sets up the child process as the run asks; false when that failed.
+static bool Become(As as)
 {
-    std::string line = prefix + "'" + Program(program) + "'";
-    for (const std::string &a : args)
-        line += " '" + a + "'";
+    static const rlimit limit{1024, 1024};
+    switch (as) {
+    case As::OtherUser:
+        return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+    case As::FileLimit:
+        return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    case As::StdoutClosed:
+        return close(1) == 0;
+    default:
+        return true;
+    }
+}
+
+intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
+               As as, const std::string &out, const std::string &err)
+{
+    std::string path = Program(program);
+    std::vector<std::string> argv{path};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char *> ptrs;
+    for (std::string &a : argv)
+        ptrs.push_back(a.data());
+    ptrs.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) == 0 &&
             freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) &&
-            freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr))
-            execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
+            freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr) && Become(as))
+            execv(path.c_str(), ptrs.data());
         _exit(127);
     }
     return pid;
@@ -138,10 +178,10 @@ int Wait(intptr_t process)
 #endif
 
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
-              const std::string &prefix)
+              As as)
 {
     Scratch io; // the captured streams live outside the run's directory
-    int     status = Wait(Start(dir, args, program, prefix, io.At("out"), io.At("err")));
+    int     status = Wait(Start(dir, args, program, as, io.At("out"), io.At("err")));
     return Outcome{status, ReadFile(io.At("out")), ReadFile(io.At("err")), "", ""};
 }
 

@@ -16,12 +16,19 @@ struct Scratch {
 std::string ReadFile(const std::string &path);
 void        WriteFile(const std::string &path, const std::string &bytes);
 
+// How a program is started, besides its arguments (POSIX only: Windows starts it as it is).
+enum class As {
+    Caller,       // as the tests run
+    OtherUser,    // as the user and group nobody (65534), without supplementary groups
+    FileLimit,    // with a file-size limit of 1024 bytes, SIGXFSZ ignored
+    StdoutClosed, // with standard output closed
+};
+
 // Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") in dir with
-// args, its output in the files out and err ("" discards it). POSIX: prefix is shell text in
-// front of the program ("exec " by default; "exec setpriv ... " runs it as another user).
+// args, passed as they are, its output in the files out and err ("" discards it).
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args,
-               const char *program = "balloon", const std::string &prefix = "exec ",
-               const std::string &out = "", const std::string &err = "");
+               const char *program = "balloon", As as = As::Caller, const std::string &out = "",
+               const std::string &err = "");
 void     Kill(intptr_t process);
 int      Wait(intptr_t process); // the exit status as a POSIX host sees it (-1 as 255, 128 + 9)
 
@@ -31,7 +38,7 @@ struct Outcome {
     std::string out, err, txt, work; // work: 'QVC_TEMP.$$$', "" when absent
 };
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
-              const char *program = "balloon", const std::string &prefix = "exec ");
+              const char *program = "balloon", As as = As::Caller);
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
 
 // A run of the routines in process: all state reset, fpw open on a file in dir; the file's bytes.

@@ -15,43 +15,45 @@
 #include <random>
 #include <tuple>
 
-extern "C" int CScanTwo(const char *text, double *a, double *b, int *end);
+extern "C" int CScan(const char *text, char conv, double *d, int *i, int *end);
 
 namespace
 {
 
-using Options = std::tuple<int, int, int, int, int, int, int, double>;
-
-// The variables isNUM, isZEN, wCN, wSCLR, isYA, isTEN, isTest, moji_offset after the arguments;
-// the messages on standard error and the echoes on standard output.
-// clang-format off
-const struct {
+// The option variables after the arguments, the messages on standard error and the echoes
+// on standard output; a variable not named keeps its initial value.
+struct OptionCase {
     std::vector<std::string> args;
-    Options                  vars;
-    int                      illegal, echoes;
-} kOptionCases[] = {
-    {{"/C17"},                              {0,  1,  7,  0, 0,  0, 0, 2.0}, 0, 0},
-    {{"-c-13"},                             {0,  1,  -3, 0, 0,  0, 0, 2.0}, 0, 0},
-    {{"-a1"},                               {10, 1,  2,  0, 0,  0, 0, 2.0}, 0, 0},
-    {{"-A10"},                              {9,  1,  2,  0, 0,  0, 0, 2.0}, 0, 0},
-    {{"-n13", "-b13", "-h3", "-d3.5"},      {3,  1,  2,  3, 0,  0, 0, 3.5}, 0, 0},
-    {{"-n 7", "-h-1", "-y-1", "/P3"},       {7,  -1, 2,  0, -1, 1, 0, 2.0}, 0, 0},
-    {{"-nx", "-dx", "-h2", "-y2"},          {0,  0,  2,  0, 0,  0, 0, 0.0}, 0, 0},
-    {{"-n99999999999"},                     {7,  1,  2,  0, 0,  0, 0, 2.0}, 0, 0}, // 2147483647
-    {{"-n-99999999999"},                    {-8, 1,  2,  0, 0,  0, 0, 2.0}, 0, 0}, // -2147483648
-    {{"-n5", "-b3", "-c7", "-d3", "-h0", "-p1", "-y1", "-a", "-n", "-b", "-c", "-d", "-h", "-p", "-y"},
-                                            {5,  0,  7,  3, 1,  1, 0, 3.0}, 0, 0}, // no value: no change
-    {{"-t12"},                              {0,  1,  2,  0, 0,  0, 1, 2.0}, 0, 0},
-    {{"-t3", "-t7"},                        {0,  1,  2,  0, 0,  0, 0, 2.0}, 0, 1},
-    {{"-t3", "-c5", "-z"},                  {0,  1,  5,  0, 0,  0, 3, 2.0}, 1, 3},
-    {{"-z", "-f", "-", "/", "-9", "-J"},    {0,  1,  2,  0, 0,  0, 0, 2.0}, 6, 0},
-    {{"-e1", "-m", "-s", "-U", "-wabc"},    {0,  1,  2,  0, 0,  0, 0, 2.0}, 0, 0},
+    int                      isNUM = 0, isZEN = 1, wCN = 2, wSCLR = 0, isYA = 0, isTEN = 0;
+    int                      isTest = 0;
+    double                   moji_offset = 2.0;
+    int                      illegal = 0, echoes = 0;
+};
+
+// clang-format off
+const OptionCase kOptionCases[] = {
+    {.args = {"/C17"}, .wCN = 7},
+    {.args = {"-c-13"}, .wCN = -3},
+    {.args = {"-a1"}, .isNUM = 10},
+    {.args = {"-A10"}, .isNUM = 9},
+    {.args = {"-n13", "-b13", "-h3", "-d3.5"}, .isNUM = 3, .wSCLR = 3, .moji_offset = 3.5},
+    {.args = {"-n 7", "-h-1", "-y-1", "/P3"}, .isNUM = 7, .isZEN = -1, .isYA = -1, .isTEN = 1},
+    {.args = {"-nx", "-dx", "-h2", "-y2"}, .isZEN = 0, .moji_offset = 0.0},
+    {.args = {"-n99999999999"}, .isNUM = 7},   // 2147483647
+    {.args = {"-n-99999999999"}, .isNUM = -8}, // -2147483648
+    {.args = {"-n5", "-b3", "-c7", "-d3", "-h0", "-p1", "-y1", "-a", "-n", "-b", "-c", "-d", "-h", "-p", "-y"},
+     .isNUM = 5, .isZEN = 0, .wCN = 7, .wSCLR = 3, .isYA = 1, .isTEN = 1, .moji_offset = 3.0}, // no value: no change
+    {.args = {"-t12"}, .isTest = 1},
+    {.args = {"-t3", "-t7"}, .echoes = 1},
+    {.args = {"-t3", "-c5", "-z"}, .wCN = 5, .isTest = 3, .illegal = 1, .echoes = 3},
+    {.args = {"-z", "-f", "-", "/", "-9", "-J"}, .illegal = 6},
+    {.args = {"-e1", "-m", "-s", "-U", "-wabc"}},
 };
 // clang-format on
 
 TEST(Units, Options)
 {
-    for (const auto &c : kOptionCases) {
+    for (const OptionCase &c : kOptionCases) {
         StateReset();
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -61,60 +63,67 @@ TEST(Units, Options)
         std::string err = testing::internal::GetCapturedStderr(), illegal;
         for (int i = 0; i < c.illegal; i++)
             illegal += "\n illegal Option.\n";
-        EXPECT_EQ(Options(isNUM, isZEN, wCN, wSCLR, isYA, isTEN, isTest, moji_offset), c.vars)
+        EXPECT_EQ(
+            std::tuple(isNUM, isZEN, wCN, wSCLR, isYA, isTEN, isTest, moji_offset),
+            std::tuple(c.isNUM, c.isZEN, c.wCN, c.wSCLR, c.isYA, c.isTEN, c.isTest, c.moji_offset))
             << c.args[0];
         EXPECT_EQ(err, illegal) << c.args[0];
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2 * c.echoes) << c.args[0];
     }
 }
 
-// Two "%lf" fields scanned by ScanDouble and by the C library's sscanf: the same fields
-// assigned, the same bits in each, the second field starting at the same place.
-void ExpectAsTheCLibrary(const std::string &text)
+// One field scanned by the scanner and by the C library's sscanf ('f' "%lf", 'd' "%d", 'x'
+// "%x"): the same success, the same bits and the same characters used.
+void ExpectAsTheCLibrary(const std::string &text, char conv)
 {
-    double want[2] = {77, 77}, got[2] = {77, 77};
-    int    end = -1, n = std::max(CScanTwo(text.c_str(), &want[0], &want[1], &end), 0);
+    double want = 77, got = 77;
+    int    wantInt = 77, gotInt = 77, end = -1;
+    int    n = CScan(text.c_str(), conv, &want, &wantInt, &end);
     Scan   sc = ScanFrom(text.data(), static_cast<int>(text.size()), 1);
-    int    k = ScanDouble(sc, got[0]), at = static_cast<int>(sc.p - text.data());
-    k += k && ScanDouble(sc, got[1]);
-    ASSERT_EQ(k, n) << '"' << text << '"';
-    ASSERT_TRUE(k == 0 || at == end) << '"' << text << "\" ends at " << at << ", not " << end;
-    ASSERT_EQ(std::memcmp(got, want, sizeof got), 0)
-        << '"' << text << "\": " << got[0] << " " << got[1] << " against " << want[0] << " "
-        << want[1];
+    bool   k = conv == 'f'   ? ScanDouble(sc, got)
+               : conv == 'd' ? ScanInt(sc, gotInt)
+                             : ScanHex(sc, gotInt);
+    int    at = static_cast<int>(sc.p - text.data());
+    ASSERT_EQ(k, n == 1) << conv << " \"" << text << '"';
+    ASSERT_TRUE(!k || at == end) << conv << " \"" << text << "\" ends at " << at << ", not " << end;
+    ASSERT_TRUE(std::memcmp(&got, &want, sizeof got) == 0 && gotInt == wantInt)
+        << conv << " \"" << text << "\": " << got << " " << gotInt << " against " << want << " "
+        << wantInt;
 }
 
-TEST(Units, DoublesAsTheCLibraryReadsThem)
+TEST(Units, FieldsAsTheCLibraryReadsThem)
 {
     for (const char *f : {"infinit 3", "- 5", "+-5", "--5", " \t\v\f-7", ".", "-.e1", "1e5000",
                           "1e-5000", "1.e2", "00x1", "1.2.3", "4.9e-324", "2.5e-324", "1e-310"})
-        ExpectAsTheCLibrary(f);
+        ExpectAsTheCLibrary(f, 'f');
 #ifndef _WIN32
     // On these fields the Windows C runtime under Wine (msvcrt, which the tool links; ucrtbase
     // alike) disagrees with glibc: it reads "0x" as 0, knows no "inf" or "nan", reports the end
     // of the input for a failed field and stops at an incomplete exponent. The scanner follows
-    // glibc; on Windows these and the random fields are skipped.
-    for (const char *f :
-         {"1e 5",   "2e+ 9",   "nan(1) 4", "0x",       "0x 5",       "0x. 5", "0xg",
-          "0x1p 5", "0x1p+ 5", "0x1.8p1",  "0X1P3",    "-0x1P-3",    "1ee",   "INFx",
-          "-nan",   "NaN(",    "1e+-5",    "0x1p5000", "infinity 2", "0x1g 5"})
-        ExpectAsTheCLibrary(f);
+    // glibc; on Windows these and the generated fields are skipped.
+    for (const char *f : {"nan(1) 4", "0x1p 5", "0x1p+ 5", "0x1.8p1", "0X1P3", "-0x1P-3", "NaN(",
+                          "0x1p5000", "infinity 2", "0x1g 5"})
+        ExpectAsTheCLibrary(f, 'f');
+    // Every field of up to five characters over these, for each conversion.
+    const char alphabet[] = "019.eE+-xXafinp IN";
+    const int  letters = sizeof alphabet - 1;
+    for (int len = 0, count = 1; len <= 5; len++, count *= letters)
+        for (int i = 0; i < count; i++) {
+            std::string text;
+            for (int k = 0, r = i; k < len; k++, r /= letters)
+                text += alphabet[r % letters];
+            for (char conv : {'f', 'd', 'x'})
+                ExpectAsTheCLibrary(text, conv);
+        }
     std::mt19937 rng(5);
-    const char   chars[] = "0123456789.eE+-xXpPinfaty() ";
-    for (int i = 0; i < 5000; i++) {
-        std::string text;
-        for (int n = 1 + rng() % 10; n > 0; n--)
-            text += chars[rng() % (sizeof chars - 1)];
-        ExpectAsTheCLibrary(text);
-    }
     for (int i = 0; i < 100000; i++) { // plain decimals, read on a path of their own
         std::string text = rng() % 2 ? "-" : "";
         int         digits = 1 + rng() % 18, point = rng() % (digits + 1);
         for (int k = 0; k < digits; k++)
             text += std::string(k == point ? "." : "") + static_cast<char>('0' + rng() % 10);
-        ExpectAsTheCLibrary(text + " " + text);
+        ExpectAsTheCLibrary(text + " 1", 'f');
     }
-    ExpectAsTheCLibrary("0x1" + std::string(280, '0') + "p-90 3"); // overflows by its mantissa
+    ExpectAsTheCLibrary("0x1" + std::string(280, '0') + "p-90 3", 'f'); // overflows by its mantissa
 #endif
 }
 
@@ -131,6 +140,16 @@ double Value(const std::string &name)
 #undef TAB
     EXPECT_TRUE(v.count(name)) << name;
     return v[name];
+}
+
+// Comment lines whose last CR is the last byte of the first 64 KiB, in the read buffer and in
+// the write buffer, and its LF the first byte of the next.
+std::string EdgeLines()
+{
+    std::string s;
+    for (int i = 0; i < 256; i++)
+        s += "#" + std::string(252, 'a') + "\r\n";
+    return s + "#" + std::string(99, 'b') + "\r\n#" + std::string(152, 'c') + "\r\n";
 }
 
 // Records in, with a limit of pieces: variables and the command file afterwards.
@@ -162,6 +181,7 @@ const struct {
     {"#" + std::string(299, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#" + std::string(253, 'a') + "\r\n"},
     {"#\n#" + std::string(253, 'a') + "\r\nlc4\n", 50000, {{"COLOR", 4}}, "#\r\n#" + std::string(253, 'a') + "\r\n"},
     {"# one\nlc3\n", 0, {{"COLOR", 1}}, ""},
+    {EdgeLines() + "lc4\n", 50000, {{"COLOR", 4}}, EdgeLines()},
     {"# one\nlc3\nlc4\n# two\n", 2, {{"COLOR", 3}}, "# one\r\n"},
     {std::string("\x82\x4f\n\0lc3\nlc4\0\n\r\nlc", 18), 50000, {{"COLOR", 4}, {"COLORi", 4}}, ""},
 };

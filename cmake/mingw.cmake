@@ -19,4 +19,10 @@ if(BALLOON_WINDOWS_ARCH STREQUAL "i686")
   set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 endif()
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The 64-bit Wine loader directly where Debian has it: Debian's "wine" starts the 32-bit loader
+# first, which a kernel without 32-bit support cannot run.
+if(BALLOON_WINDOWS_ARCH STREQUAL "x86_64" AND EXISTS /usr/lib/wine/wine64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()

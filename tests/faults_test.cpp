@@ -35,9 +35,7 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     const std::string input = Records(49998);
     auto              start = std::chrono::steady_clock::now();
     const std::string done = RunOn(input).txt;
-    auto              span = std::chrono::duration_cast<std::chrono::microseconds>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+    auto         span = (std::chrono::steady_clock::now() - start) / std::chrono::microseconds(1);
     std::mt19937 rng(3);
     int          killed = 0, original = 0;
     for (int i = 0; killed < 100 && i < 1000; i++) { // until 100 runs were killed
@@ -67,21 +65,19 @@ const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
 // What stands at the name taken before the run.
 enum class Taken { Nothing, Directory, File, SymLink, HardLink, Fifo };
 
-// One situation: the host's file, what is in the way, how the tool runs, and what it must
-// leave: its status and message, and the names in the directory afterwards.
+// One situation: the name of the host's file (nullptr: none), a name taken before the run by
+// what kind and, for a link, its target; how the tool runs (its option; readFails: built to fail
+// its reads part way through; hostPrivate: the host's file has mode 0600); and what the run must
+// leave: its status and message, and the names in the directory.
 struct FailureCase {
-    const char *what;
-    const char *host = T;   // the name of the host's file; nullptr: none
-    const char *taken = ""; // a name taken before the run
+    const char *what, *host = T, *taken = "";
     Taken       kind = Taken::Nothing;
-    const char *target = ""; // what a link at taken points to, from the directory
-    const char *arg = "";    // the option of the run
+    const char *target = "", *arg = "";
     As          as = As::Caller;
-    bool        readFails = false;   // the tool built to fail its reads part way through
-    bool        hostPrivate = false; // the host's file has mode 0600
+    bool        readFails = false, hostPrivate = false;
     int         status = 0;
     std::string err = "";
-    const char *left = T; // the names in the directory afterwards
+    const char *left = T;
     bool        posixOnly = false;
 };
 

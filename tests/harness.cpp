@@ -131,34 +131,27 @@ int Wait(intptr_t process)
 static bool Become(As as)
 {
     static const rlimit limit{1024, 1024};
-    switch (as) {
-    case As::OtherUser:
+    if (as == As::OtherUser)
         return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-    case As::FileLimit:
+    if (as == As::FileLimit)
         return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    case As::StdoutClosed:
-        return close(1) == 0;
-    default:
-        return true;
-    }
+    return as != As::StdoutClosed || close(1) == 0;
 }
 
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
                As as, const std::string &out, const std::string &err)
 {
     std::string path = Program(program);
-    std::vector<std::string> argv{path};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char *> ptrs;
-    for (std::string &a : argv)
-        ptrs.push_back(a.data());
-    ptrs.push_back(nullptr);
+    std::vector<char *> argv{path.data()};
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) == 0 &&
             freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) &&
             freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr) && Become(as))
-            execv(path.c_str(), ptrs.data());
+            execv(path.c_str(), argv.data());
         _exit(127);
     }
     return pid;

@@ -40,7 +40,3 @@ struct Outcome {
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
               const char *program = "balloon", As as = As::Caller);
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
-
-// A run of the routines in process: all state reset, fpw open on a file in dir; the file's bytes.
-void        OpenOutput(const Scratch &dir);
-std::string CloseOutput(const Scratch &dir);

@@ -51,15 +51,16 @@ TEST(Tool, LineLimit)
     const std::string longLine = "# " + std::string(298, 'y') + "\r\n"; // two pieces
     const std::string overflow = "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b"
                                  "    MAX=50000\r\n";
-    struct {
-        std::string input, copied; // copied: the start of the command file, or "" for overflow
-    } const cases[] = {
-        {many.input + "#\r\n#\r\n",      many.copied + "#\r\n#\r\n"}, // 50000 lines
-        {many.input + "#\r\n#\r\n#\r\n", ""                        }, // 50001 lines
-        {many.input + longLine,
-         many.copied + "# " + std::string(252,                       'y') + "\r\n"}, // 50000 pieces
-        {many.input + "#\r\n" + longLine,                              ""                         }, // 50001 pieces
+    // clang-format off
+    const struct { // copied: the start of the command file, or "" for overflow
+        std::string input, copied;
+    } cases[] = {
+        {many.input + "#\r\n#\r\n", many.copied + "#\r\n#\r\n"},                      // 50000 lines
+        {many.input + "#\r\n#\r\n#\r\n", ""},                                         // 50001 lines
+        {many.input + longLine, many.copied + "# " + std::string(252, 'y') + "\r\n"}, // 50000 pieces
+        {many.input + "#\r\n" + longLine, ""},                                       // 50001 pieces
     };
+    // clang-format on
     for (const auto &c : cases) {
         // the reader's trace level counts before reading, the other levels while reading
         for (std::string level : {"-t0", "-t3"}) {

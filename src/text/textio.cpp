@@ -116,7 +116,7 @@ static void Flush(TextFile *t)
 }
 
 // Appends the n bytes at s as they are, writing the buffer out whenever it is full.
-static void Put(TextFile *t, const char *s, size_t n)
+static void Append(TextFile *t, const char *s, size_t n)
 {
     while (n > 0) {
         if (t->len == sizeof t->buf)
@@ -134,7 +134,7 @@ void TextWrite(TextFile *t, const char *s, size_t n)
     for (const char *end = s + n; s < end;) {
         const char *lf = static_cast<const char *>(std::memchr(s, '\n', end - s));
         if (lf == nullptr) {
-            Put(t, s, end - s);
+            Append(t, s, end - s);
             break;
         }
         TextWriteLine(t, s, lf - s);
@@ -144,8 +144,8 @@ void TextWrite(TextFile *t, const char *s, size_t n)
 
 void TextWriteLine(TextFile *t, const char *s, size_t n)
 {
-    Put(t, s, n);
-    Put(t, "\r\n", 2);
+    Append(t, s, n);
+    Append(t, "\r\n", 2);
 }
 
 bool TextEmpty(TextFile *t)

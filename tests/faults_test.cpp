@@ -62,53 +62,86 @@ const char       *T = "QVC_TEMP.TXT", *W = "QVC_TEMP.$$$", *L = "qvc_temp.txt";
 const char       *S1 = "QVC_x2x2.$$", *S2 = "QVC_x2x2.$$$", *Out = "../o/victim.txt";
 const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
 
-// What stands at the name taken before the run.
-enum class Taken { Nothing, Directory, File, SymLink, HardLink, Fifo };
+// What stands at the name taken before the run; on which platforms a row runs.
+enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Fifo };
+enum class On { Both, Posix, Windows };
 
-// One situation: the name of the host's file (nullptr: none), a name taken before the run by
-// what kind and, for a link, its target; how the tool runs (its option; readFails: built to fail
-// its reads part way through; hostPrivate: the host's file has mode 0600); and what the run must
-// leave: its status and message, and the names in the directory.
+// One situation: the name of the host's file (nullptr: none) and its mode (private: 0600;
+// hidden: hidden and system), a name taken before the run by what kind and, for a link, its
+// target; how the tool runs (its option; readFails: built to fail its reads part way through;
+// deep: in a directory of about 250 characters; hold: while another program holds that name
+// open, sharing it as share says, for holdMs); and what the run must leave: its status and
+// message, and the names in the directory.
 struct FailureCase {
-    const char *what, *host = T, *taken = "";
+    const char *what, *host = T;
+    enum { Plain, Private, Hidden } mode = Plain;
+    const char *taken = "";
     Taken       kind = Taken::Nothing;
     const char *target = "", *arg = "";
     As          as = As::Caller;
-    bool        readFails = false, hostPrivate = false;
+    bool        readFails = false, deep = false;
+    const char *hold = nullptr, *share = "0", *holdMs = "1200";
     int         status = 0;
     std::string err = "";
     const char *left = T;
-    bool        posixOnly = false;
+    On          on = On::Both;
 };
 
 // clang-format off
 const FailureCase kFailures[] = {
     {.what = "no interchange file", .host = nullptr, .status = 255, .err = kOpenTxt, .left = ""},
-    {.what = "interchange name is a directory", .host = L, .taken = T, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_TEMP.TXT qvc_temp.txt", .posixOnly = true},
+    {.what = "interchange name is a directory", .host = L, .taken = T, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_TEMP.TXT qvc_temp.txt", .on = On::Posix},
     {.what = "temporary name is a directory", .taken = W, .kind = Taken::Directory, .status = 255, .err = kOpenWork, .left = TW},
-    {.what = "first intermediate name a directory", .host = L, .taken = S1, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_x2x2.$$ qvc_temp.txt", .posixOnly = true},
+    {.what = "first intermediate name a directory", .host = L, .taken = S1, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_x2x2.$$ qvc_temp.txt", .on = On::Posix},
     {.what = "second intermediate name a directory", .host = L, .taken = S2, .kind = Taken::Directory, .left = "QVC_TEMP.TXT QVC_x2x2.$$$"},
-    {.what = "lower-case name is a directory", .taken = L, .kind = Taken::Directory, .left = "QVC_TEMP.TXT qvc_temp.txt", .posixOnly = true},
-    {.what = "both names: the lower-case one is the host's", .host = L, .taken = T, .kind = Taken::File, .posixOnly = true},
+    {.what = "lower-case name is a directory", .taken = L, .kind = Taken::Directory, .left = "QVC_TEMP.TXT qvc_temp.txt", .on = On::Posix},
+    {.what = "both names: the lower-case one is the host's", .host = L, .taken = T, .kind = Taken::File, .on = On::Posix},
     {.what = "intermediate name left by a run", .host = L, .taken = S2, .kind = Taken::File},
-    {.what = "output on a full disk", .as = As::FileLimit, .status = 1, .err = kWrite, .posixOnly = true},
+    {.what = "records stranded at the first intermediate name", .host = S1},
+    {.what = "records stranded at the second intermediate name", .host = S2},
+    {.what = "output under a file-size limit", .as = As::FileLimit, .status = 1, .err = kWrite, .on = On::Posix},
     {.what = "read error part way through", .readFails = true, .status = 1, .err = kRead},
     {.what = "read error at the tracing level", .arg = "-t3", .readFails = true, .status = 1, .err = kRead, .left = TW},
     {.what = "host's file read-only for the user", .as = As::OtherUser, .status = 255, .err = kOpenTxt, .left = TW},
-    {.what = "host's file keeps mode 0600", .hostPrivate = true, .posixOnly = true},
-    {.what = "link out of the directory", .taken = W, .kind = Taken::SymLink, .target = Out, .posixOnly = true},
-    {.what = "link to the host's file, -t1", .taken = W, .kind = Taken::SymLink, .target = T, .arg = "-t1", .left = TW, .posixOnly = true},
-    {.what = "dangling link", .taken = W, .kind = Taken::SymLink, .target = "../o/new", .posixOnly = true},
-    {.what = "link to /dev/null", .taken = W, .kind = Taken::SymLink, .target = "/dev/null", .posixOnly = true},
+    {.what = "host's file keeps mode 0600", .mode = FailureCase::Private, .on = On::Posix},
+    {.what = "host's file keeps hidden and system", .mode = FailureCase::Hidden, .on = On::Windows},
+    {.what = "working directory of 250 characters", .deep = true},
+    {.what = "read-only leftover at the temporary name", .taken = W, .kind = Taken::ReadOnlyFile},
+    {.what = "link out of the directory", .taken = W, .kind = Taken::SymLink, .target = Out, .on = On::Posix},
+    {.what = "link to the host's file, -t1", .taken = W, .kind = Taken::SymLink, .target = T, .arg = "-t1", .left = TW, .on = On::Posix},
+    {.what = "dangling link", .taken = W, .kind = Taken::SymLink, .target = "../o/new", .on = On::Posix},
+    {.what = "link to /dev/null", .taken = W, .kind = Taken::SymLink, .target = "/dev/null", .on = On::Posix},
+    // Wine follows every link, also to remove it: such a link is refused, nothing touched
+    {.what = "link out of the directory, Wine", .taken = W, .kind = Taken::SymLink, .target = Out, .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
+    {.what = "link to the host's file, Wine", .taken = W, .kind = Taken::SymLink, .target = T, .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
+    {.what = "link to the host's file, -t1, Wine", .taken = W, .kind = Taken::SymLink, .target = T, .arg = "-t1", .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
     {.what = "hard link to the host's file", .taken = W, .kind = Taken::HardLink, .target = T},
     {.what = "hard link to the host's file, -t1", .taken = W, .kind = Taken::HardLink, .target = T, .arg = "-t1", .left = TW},
     {.what = "hard link to a file outside", .taken = W, .kind = Taken::HardLink, .target = Out},
-    {.what = "FIFO at the temporary name", .taken = W, .kind = Taken::Fifo, .posixOnly = true},
-    {.what = "FIFO at the interchange name", .host = nullptr, .taken = T, .kind = Taken::Fifo, .arg = "-t3", .status = 255, .err = kOpenTxt, .posixOnly = true},
-    {.what = "device at the interchange name", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/dev/null", .status = 255, .err = kOpenTxt, .posixOnly = true},
-    {.what = "trace with standard output closed", .arg = "-t3", .as = As::StdoutClosed, .left = TW, .posixOnly = true},
+    {.what = "FIFO at the temporary name", .taken = W, .kind = Taken::Fifo, .on = On::Posix},
+    {.what = "FIFO at the interchange name", .host = nullptr, .taken = T, .kind = Taken::Fifo, .arg = "-t3", .status = 255, .err = kOpenTxt, .on = On::Posix},
+    {.what = "device at the interchange name", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/dev/null", .status = 255, .err = kOpenTxt, .on = On::Posix},
+    {.what = "trace with standard output closed", .arg = "-t3", .as = As::StdoutClosed, .left = TW, .on = On::Posix},
+    // held by other programs for moments: tried again; for longer than two seconds: given up
+    {.what = "host's file held, no sharing", .hold = T, .on = On::Windows},
+    {.what = "host's file held by a reader", .hold = T, .share = "1", .on = On::Windows},
+    {.what = "leftover temporary file held", .taken = W, .kind = Taken::File, .hold = W, .on = On::Windows},
+    {.what = "host's file held for long", .hold = T, .holdMs = "5000", .status = 255, .err = kOpenTxt, .on = On::Windows},
 };
 // clang-format on
+
+#ifdef _WIN32
+// Runs a Linux program in dir: Wine makes no symbolic link, and removes what one points at.
+void Unix(const std::string &dir, std::string line)
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               dir.c_str(), &si, &pi));
+    WaitForSingleObject(pi.hProcess, INFINITE);
+}
+#endif
 
 // The names in dir, sorted, separated by blanks.
 std::string Names(const std::string &dir)
@@ -130,41 +163,51 @@ TEST(Faults, Failures)
 
     for (const FailureCase &c : kFailures) {
 #ifdef _WIN32
-        if (c.posixOnly)
+        if (c.on == On::Posix)
             continue;
 #else
-        if (c.as == As::OtherUser && geteuid() != 0) {
-            std::printf("skipped without root: %s\n", c.what);
+        if (c.on == On::Windows || (c.as == As::OtherUser && geteuid() != 0))
             continue;
-        }
 #endif
-        Scratch root; // the working directory w, and o outside it
+        Scratch root; // the working directory, and o outside it
         fs::create_directory(root.At("o"));
         WriteFile(root.At("o/victim.txt"), "victim");
-        const std::string dir = root.At("w"), at = dir + "/" + c.taken;
+        const std::string dir = root.At(c.deep ? std::string(250 - root.path.size(), 'd') : "w"),
+                          at = dir + "/" + c.taken, txt = dir + "/" + T;
         fs::create_directory(dir);
         if (c.host)
             WriteFile(dir + "/" + c.host, host);
         if (c.kind == Taken::Directory && fs::create_directory(at))
             WriteFile(at + "/inside", "kept");
-        if (c.kind == Taken::File)
+        if (c.kind == Taken::File || c.kind == Taken::ReadOnlyFile)
             WriteFile(at, "old");
+        if (c.kind == Taken::ReadOnlyFile)
+            fs::permissions(at, fs::perms::owner_read);
+#ifdef _WIN32
+        if (c.kind == Taken::SymLink)
+            Unix(dir, std::string("/bin/ln -s ") + c.target + " " + c.taken);
+#else
         if (c.kind == Taken::SymLink)
             fs::create_symlink(c.target, at);
+#endif
         if (c.kind == Taken::HardLink)
             fs::create_hard_link(dir + "/" + c.target, at);
-        if (c.hostPrivate)
-            fs::permissions(dir + "/" + T, fs::perms::owner_read | fs::perms::owner_write);
+        if (c.mode == FailureCase::Private)
+            fs::permissions(txt, fs::perms::owner_read | fs::perms::owner_write);
 #ifdef _WIN32
         if (c.as == As::OtherUser) // the user may not write a file with the read-only attribute
-            SetFileAttributesA((dir + "/" + T).c_str(), FILE_ATTRIBUTE_READONLY);
+            SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (c.mode == FailureCase::Hidden)
+            SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 #else
         if (c.kind == Taken::Fifo)
             mkfifo(at.c_str(), 0600);
         if (c.as == As::OtherUser) // a directory the user may write, a host's file the user may not
             chmod(dir.c_str(), 0777);
 #endif
-        Outcome r = RunIn(dir, {c.arg}, c.readFails ? "balloon-readfail" : "balloon", c.as);
+        Outcome r = c.hold
+                        ? RunIn(dir, {c.hold, c.share, c.holdMs, c.arg}, "balloon-hold")
+                        : RunIn(dir, {c.arg}, c.readFails ? "balloon-readfail" : "balloon", c.as);
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
 
@@ -174,15 +217,21 @@ TEST(Faults, Failures)
         EXPECT_TRUE(c.kind != Taken::Directory || ReadFile(at + "/inside") == "kept") << c.what;
         EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << c.what;
 
-        std::string txt = dir + "/QVC_TEMP.TXT";
         if (c.status == 0 && c.arg[0] == '\0') { // completed: the command file, a file of its own
             EXPECT_TRUE(ReadFile(txt) == done) << c.what;
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(txt))) << c.what;
         } else if (c.host) {
             EXPECT_TRUE(ReadFile(dir + "/" + c.host) == host) << c.what;
         }
-        EXPECT_TRUE(!c.hostPrivate || (fs::status(txt).permissions() & fs::perms::all) ==
-                                          (fs::perms::owner_read | fs::perms::owner_write));
+        EXPECT_TRUE(c.mode != FailureCase::Private ||
+                    (fs::status(txt).permissions() & fs::perms::all) ==
+                        (fs::perms::owner_read | fs::perms::owner_write));
+#ifdef _WIN32
+        EXPECT_TRUE(c.mode != FailureCase::Hidden || (GetFileAttributesA(txt.c_str()) & 6) == 6);
+        if (c.kind == Taken::SymLink)
+            Unix(dir, std::string("/bin/rm -f ") + c.taken);
+        SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_NORMAL); // so that the scratch goes
+#endif
     }
 }
 

@@ -20,7 +20,7 @@ void        WriteFile(const std::string &path, const std::string &bytes);
 enum class As {
     Caller,       // as the tests run
     OtherUser,    // as the user and group nobody (65534), without supplementary groups
-    FileLimit,    // with a file-size limit of 1024 bytes, SIGXFSZ ignored
+    FileLimit,    // with a file-size limit of 1024 bytes (ulimit -f 1)
     StdoutClosed, // with standard output closed
 };
 

@@ -16,6 +16,7 @@
 #include "writer/writer.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 // Stops a run that failed after creating the command file: at debug level 0 the partial file
 // goes, so that a full disk is not left full.
@@ -41,15 +42,22 @@ static int Overflow()
 
 // Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
 // what an interrupted run left there. A file already under the upper-case name stays where it is
-// (where names ignore case, the renames would otherwise move it too, and a run killed between
-// them would leave it under an intermediate name). When a rename after the first fails, the
-// file goes back to the name the host gave it.
+// (where names ignore case, the renames would otherwise move it too). When a rename after the
+// first fails, the file goes back to the name the host gave it. Where neither name is found, a
+// run was killed between the renames: the move of the file it left is completed.
 static void Normalise()
 {
     if (OsHasName(QVC_FILE) && !OsHasName(QVC_LOWER))
         return;
-    if (!OsRename(QVC_LOWER, QVC_STEP1))
+    if (!OsRename(QVC_LOWER, QVC_STEP1)) {
+        if (!OsHasName(QVC_FILE) && !OsHasName(QVC_LOWER))
+            for (const char *step : {QVC_STEP2, QVC_STEP1}) // the later one first
+                if (OsIsFile(step)) {
+                    OsRename(step, QVC_FILE);
+                    break;
+                }
         return;
+    }
     const char *at = QVC_STEP1;
     if (OsRename(QVC_STEP1, QVC_STEP2))
         at = QVC_STEP2;
@@ -70,6 +78,8 @@ int Transform(int argc, char **argv)
     // that nothing standing at its name is written through.
     if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true))
         Stop(-1, MSG_OPEN, QVC_WORK);
+    if (isTest == 0) // a run ended by a signal leaves no partial command file
+        TextGuard(&fpw, QVC_WORK);
     Normalise();
     if (!TextOpen(&fp, QVC_FILE, false)) {
         TextDiscard(&fpw, QVC_WORK);

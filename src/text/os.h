@@ -5,10 +5,16 @@
 
 #include <cstdio>
 
-// Prepares the standard streams: their bytes are written unchanged, and a stream closed by the
-// caller is opened on the null device, so that no file the tool opens later receives traces.
-// False when that is not possible.
+// Prepares the process: the standard streams write their bytes unchanged, a stream closed by
+// the caller is opened on the null device (so that no file the tool opens later receives
+// traces), the events of OsGuard are caught, and a file-size limit is a write error, not the end
+// of the process. False when that is not possible.
 bool OsStart();
+
+// Until OsGuard(nullptr, nullptr), an event that ends the process (POSIX: SIGTERM, SIGINT,
+// SIGHUP; Windows: Ctrl+C, Ctrl+Break, closing the console) removes the file f, created as name,
+// before the process ends as the event would have. One file at a time.
+void OsGuard(FILE *f, const char *name);
 
 // Opens name for reading in binary; nullptr unless it is a regular file that could be opened.
 FILE *OsOpenRead(const char *name);
@@ -42,6 +48,9 @@ void OsDiscard(FILE *f, const char *name);
 
 // True when a file of exactly this name, letter case included, exists.
 bool OsHasName(const char *name);
+
+// True when name is a regular file (reached through a link or not).
+bool OsIsFile(const char *name);
 
 // True when this process may write the file name (the read-only attribute on Windows).
 bool OsWritable(const char *name);

@@ -1,17 +1,43 @@
 // The file system and the standard streams on POSIX systems.
 #include "text/os.h"
 
+#include <csignal>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+static const char *volatile guarded = nullptr; // the name that a signal removes first
+
+// Removes the guarded file, then ends the process by the signal, as it would have ended.
+static void OnSignal(int sig)
+{
+    if (guarded != nullptr)
+        unlink(guarded); // the directory is held: the name is still the run's own
+    signal(sig, SIG_DFL);
+    raise(sig); // delivered when the handler returns
+}
 
 bool OsStart()
 {
     for (int fd = 0; fd <= 2; fd++)
         if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
             return false;
-    return true;
+    struct sigaction on {
+    }, was{};
+    on.sa_handler = OnSignal;
+    sigfillset(&on.sa_mask); // one handler at a time
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        if (sigaction(sig, nullptr, &was) != 0 ||
+            (was.sa_handler != SIG_IGN && sigaction(sig, &on, nullptr) != 0))
+            return false; // a signal ignored by whoever started the tool stays ignored
+    return signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+}
+
+void OsGuard(FILE *, const char *name)
+{
+    guarded = name;
 }
 
 // A stream on the descriptor fd, which is closed when no stream can be made.
@@ -100,6 +126,12 @@ void OsDiscard(FILE *f, const char *name)
 bool OsHasName(const char *name)
 {
     return access(name, F_OK) == 0;
+}
+
+bool OsIsFile(const char *name)
+{
+    struct stat st;
+    return stat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool OsWritable(const char *name)

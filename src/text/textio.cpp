@@ -14,6 +14,7 @@ static bool Start(TextFile *t, FILE *f, bool writing)
     t->writing = writing;
     t->eof = false;
     t->err = false;
+    t->guarded = false;
     t->pos = 0;
     t->len = 0;
     t->pieces = 0;
@@ -159,10 +160,25 @@ void TextInherit(TextFile *t, const TextFile *from)
     OsInherit(t->f, from->f);
 }
 
+void TextGuard(TextFile *t, const char *name)
+{
+    OsGuard(t->f, name);
+    t->guarded = true;
+}
+
+// Ends the guard of TextGuard before the file is closed, replaced or discarded.
+static void Unguard(TextFile *t)
+{
+    if (t->guarded)
+        OsGuard(nullptr, nullptr);
+    t->guarded = false;
+}
+
 bool TextClose(TextFile *t)
 {
     if (t->f == nullptr)
         return true;
+    Unguard(t);
     if (t->writing)
         Flush(t);
     if (std::fclose(t->f) != 0)
@@ -181,6 +197,7 @@ bool TextSync(TextFile *t)
 
 bool TextReplace(TextFile *t, const char *name, const char *target)
 {
+    Unguard(t);
     bool moved = OsReplace(t->f, name, target);
     TextClose(t);
     return moved;
@@ -191,6 +208,7 @@ void TextDiscard(TextFile *t, const char *name)
     if (t->f == nullptr)
         return;
     t->len = 0;
+    Unguard(t);
     OsDiscard(t->f, name);
     t->f = nullptr;
 }

@@ -1,50 +1,176 @@
-// The file system and the standard streams on Windows.
+// The file system and the console on Windows. Other programs (virus scanners, indexers, cloud
+// sync, the host closing late) open fresh files for moments: what fails only because of them is
+// tried again for a while, as installers and build tools on Windows do.
 #include "text/os.h"
 
 #define WIN32_LEAN_AND_MEAN
+#include <aclapi.h>
 #include <cstring>
+#include <cwchar>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+constexpr DWORD RETRY_MS = 2000; // how long a failure that may clear in moments is tried again
+constexpr DWORD LONGEST = 32768; // the longest path Windows takes, in characters
+constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 static HANDLE Handle(FILE *f)
 {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
 }
 
-bool OsStart()
+// True when the last error, met at name, may clear in moments: a sharing or lock violation, or
+// a denial on what is neither read-only nor a directory (a file that another program holds or
+// is deleting). Then waits a little longer each time; false once RETRY_MS have passed.
+static bool Again(const char *name, DWORD &waited)
 {
-    _setmode(_fileno(stdout), _O_BINARY); // the console lines are the same bytes everywhere
-    _setmode(_fileno(stderr), _O_BINARY);
+    DWORD err = GetLastError(), a = GetFileAttributesA(name);
+    bool  lasting = a != INVALID_FILE_ATTRIBUTES &&
+                   (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+    if (waited >= RETRY_MS || !(err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION ||
+                                (err == ERROR_ACCESS_DENIED && !lasting)))
+        return false;
+    DWORD ms = waited < 8 ? 1 : waited / 4 < 100 ? waited / 4 : 100;
+    Sleep(ms);
+    waited += ms;
     return true;
 }
 
-FILE *OsOpenRead(const char *name)
+// A stream on the handle h, opened with the C runtime's flags and mode; closes h on failure.
+static FILE *Stream(HANDLE h, int flags, const char *mode)
 {
-    FILE *f = std::fopen(name, "rb");
-    if (f != nullptr && GetFileType(Handle(f)) != FILE_TYPE_DISK) { // a device: NUL, COM1
-        std::fclose(f);
-        f = nullptr;
-    }
-    return f;
-}
-
-FILE *OsCreate(const char *name)
-{
-    DeleteFileA(name); // fails while another run holds it open: then CREATE_NEW fails too
-    HANDLE h = CreateFileA(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return nullptr;
-    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags | _O_BINARY);
     if (fd < 0) {
         CloseHandle(h);
         return nullptr;
     }
-    FILE *f = _fdopen(fd, "wb");
+    FILE *f = _fdopen(fd, mode);
     if (f == nullptr)
         _close(fd);
     return f;
+}
+
+// Ctrl+C, Ctrl+Break and closing the console remove the guarded file first: state 1 while a
+// file is guarded, 2 once an event has begun to remove it.
+static volatile LONG guard = 0;
+static HANDLE        guarded = INVALID_HANDLE_VALUE;
+
+static BOOL WINAPI OnEvent(DWORD event)
+{
+    if (event <= CTRL_CLOSE_EVENT && InterlockedCompareExchange(&guard, 2, 1) == 1) {
+        FILE_DISPOSITION_INFO gone{TRUE};
+        SetFileInformationByHandle(guarded, FileDispositionInfo, &gone, sizeof gone);
+    }
+    return FALSE; // the next handler, the system's, ends the process as the event would
+}
+
+bool OsStart()
+{
+    _setmode(_fileno(stdout), _O_BINARY); // the console lines are the same bytes everywhere
+    _setmode(_fileno(stderr), _O_BINARY);
+    return SetConsoleCtrlHandler(OnEvent, TRUE) != 0;
+}
+
+void OsGuard(FILE *f, const char *)
+{
+    if (f != nullptr) {
+        guarded = Handle(f);
+        InterlockedExchange(&guard, 1);
+    } else if (InterlockedCompareExchange(&guard, 0, 1) == 2) {
+        Sleep(INFINITE); // an event is removing the file and ending the process
+    }
+}
+
+FILE *OsOpenRead(const char *name)
+{
+    HANDLE h;
+    DWORD  waited = 0;
+    while ((h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) ==
+               INVALID_HANDLE_VALUE &&
+           Again(name, waited))
+        continue;
+    if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) { // a device: NUL, COM1
+        CloseHandle(h);
+        return nullptr;
+    }
+    return Stream(h, _O_RDONLY, "rb");
+}
+
+// The full path of what the handle h is open on, links resolved, into path (LONGEST
+// characters); its length, 0 on failure.
+static DWORD FinalPath(HANDLE h, WCHAR *path)
+{
+    DWORD n = GetFinalPathNameByHandleW(h, path, LONGEST, FILE_NAME_NORMALIZED);
+    return n < LONGEST ? n : 0;
+}
+
+// True when h is open on the entry name of the working directory itself. Windows opens a link
+// itself when asked; Wine follows every link, so that removing what it opened would remove the
+// link's target: a link is seen there by its final path, which is not that of the name.
+static bool OnTheName(HANDLE h, const char *name)
+{
+    WCHAR  here[LONGEST], file[LONGEST];
+    HANDLE dir = CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    DWORD  n = dir != INVALID_HANDLE_VALUE ? FinalPath(dir, here) : 0;
+    if (dir != INVALID_HANDLE_VALUE)
+        CloseHandle(dir);
+    n -= n > 0 && here[n - 1] == L'\\'; // a drive's root ends in a backslash already
+    DWORD k = FinalPath(h, file);
+    if (n == 0 || k <= n + 1 || _wcsnicmp(here, file, n) != 0 || file[n] != L'\\')
+        return false;
+    WCHAR wide[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0 &&
+           _wcsicmp(file + n + 1, wide) == 0;
+}
+
+// Removes what stands at name through a handle on the entry itself: a file, read-only or not,
+// or a link, never what a link points at. True when nothing stands there afterwards (or its
+// removal is pending); false when it cannot go now or not at all.
+static bool Remove(const char *name)
+{
+    HANDLE h =
+        CreateFileA(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    FILE_BASIC_INFO basic{};
+    bool            gone = false;
+    DWORD           err = ERROR_FILE_EXISTS; // a directory, or not the entry itself: it stays
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && OnTheName(h, name)) {
+        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) { // a leftover goes as on POSIX
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+        }
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        gone = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+        err = GetLastError();
+    }
+    CloseHandle(h);
+    SetLastError(err);
+    return gone;
+}
+
+FILE *OsCreate(const char *name)
+{
+    // Another run holds its own command file open without delete sharing until it is renamed
+    // into place: while it lasts, the name can neither be removed nor created here.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    DWORD  waited = 0;
+    while (
+        !(Remove(name) &&
+          (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE) &&
+        Again(name, waited))
+        continue;
+    return Stream(h, _O_WRONLY, "wb");
 }
 
 // Windows cannot lock a directory. A run holds it through its command file, which it creates
@@ -59,8 +185,30 @@ void OsUnlock()
 {
 }
 
-void OsInherit(FILE *, FILE *)
+void OsInherit(FILE *to, FILE *from)
 {
+    HANDLE          t = Handle(to), h = Handle(from);
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        FILE_BASIC_INFO mine{}; // times of 0 stay as they are
+        DWORD           kept = basic.FileAttributes & KEPT_ATTRIBUTES;
+        mine.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(t, FileBasicInfo, &mine, sizeof mine);
+    }
+    PACL                 dacl = nullptr; // the access control list, where this process may copy it
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD                       revision = 0;
+    if (GetSecurityInfo(h, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                        nullptr, &sd) != ERROR_SUCCESS)
+        return;
+    if (dacl != nullptr && GetSecurityDescriptorControl(sd, &control, &revision))
+        SetSecurityInfo(t, SE_FILE_OBJECT,
+                        DACL_SECURITY_INFORMATION |
+                            (control & SE_DACL_PROTECTED ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                         : UNPROTECTED_DACL_SECURITY_INFORMATION),
+                        nullptr, nullptr, dacl, nullptr);
+    LocalFree(sd);
 }
 
 bool OsEmpty(FILE *f)
@@ -78,16 +226,22 @@ bool OsReplace(FILE *f, const char *, const char *target)
     // Renamed through its own handle: the file cannot be swapped between the check and the move.
     struct {
         FILE_RENAME_INFO info;
-        WCHAR            room[MAX_PATH];
+        WCHAR            room[LONGEST];
     } to{};
     WCHAR wide[MAX_PATH];
     DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
-                  ? GetFullPathNameW(wide, MAX_PATH, to.info.FileName, nullptr)
+                  ? GetFullPathNameW(wide, LONGEST, to.info.FileName, nullptr)
                   : 0;
     to.info.ReplaceIfExists = TRUE;
     to.info.FileNameLength = n * sizeof(WCHAR);
-    return n > 0 && n < MAX_PATH &&
-           SetFileInformationByHandle(Handle(f), FileRenameInfo, &to, sizeof to) != 0;
+    DWORD waited = 0;
+    while (n > 0 && n < LONGEST) {
+        if (SetFileInformationByHandle(Handle(f), FileRenameInfo, &to, sizeof to))
+            return true;
+        if (!Again(target, waited))
+            break;
+    }
+    return false;
 }
 
 void OsDiscard(FILE *f, const char *)
@@ -105,6 +259,12 @@ bool OsHasName(const char *name)
         return false;
     FindClose(h);
     return std::strcmp(found.cFileName, name) == 0;
+}
+
+bool OsIsFile(const char *name)
+{
+    DWORD a = GetFileAttributesA(name);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool OsWritable(const char *name)

@@ -1,0 +1,30 @@
+// balloon-hold NAME SHARE MS [OPTION]: holds the file NAME open for MS milliseconds, sharing it
+// as SHARE says (FILE_SHARE_ flags: 0 none, 1 read, 7 all), as a virus scanner or an indexer
+// does, and meanwhile runs balloon.exe of its own folder with OPTION in the current directory.
+// Its exit status is the tool's; 99 when the tool was still running after the hold and then
+// failed all the same.
+#include <cstdlib>
+#include <string>
+#include <windows.h>
+
+int main(int argc, char **argv)
+{
+    HANDLE held = CreateFileA(argv[1], GENERIC_READ, std::atoi(argv[2]), nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    char   path[MAX_PATH];
+    DWORD  n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    while (n > 0 && path[n - 1] != '\\')
+        n--;
+    std::string  line = '"' + std::string(path, n) + "balloon.exe\" " + (argc > 4 ? argv[4] : "");
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (held == INVALID_HANDLE_VALUE || !CreateProcessA(nullptr, line.data(), nullptr, nullptr,
+                                                        TRUE, 0, nullptr, nullptr, &si, &pi))
+        return 98;
+    DWORD during = WaitForSingleObject(pi.hProcess, std::atoi(argv[3])), code = 0;
+    CloseHandle(held);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    GetExitCodeProcess(pi.hProcess, &code);
+    return during == WAIT_TIMEOUT && code != 0 ? 99 : static_cast<int>(code);
+}

@@ -110,7 +110,7 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
     return reinterpret_cast<intptr_t>(pi.hProcess);
 }
 
-void Kill(intptr_t process)
+void Kill(intptr_t process, int)
 {
     TerminateProcess(reinterpret_cast<HANDLE>(process), 128 + 9);
 }
@@ -135,6 +135,8 @@ static bool Become(As as)
         return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
     if (as == As::FileLimit)
         return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (as == As::TermIgnored)
+        return signal(SIGTERM, SIG_IGN) != SIG_ERR;
     return as != As::StdoutClosed || close(1) == 0;
 }
 
@@ -146,20 +148,26 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
     for (const std::string &a : args)
         argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
+    sigset_t term, mask; // a SIGTERM sent at once waits for the child's own disposition
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    sigprocmask(SIG_BLOCK, &term, &mask);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) == 0 &&
             freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) &&
-            freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr) && Become(as))
+            freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr) && Become(as) &&
+            sigprocmask(SIG_SETMASK, &mask, nullptr) == 0)
             execv(path.c_str(), argv.data());
         _exit(127);
     }
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
     return pid;
 }
 
-void Kill(intptr_t process)
+void Kill(intptr_t process, int sig)
 {
-    kill(static_cast<pid_t>(process), SIGKILL);
+    kill(static_cast<pid_t>(process), sig);
 }
 
 int Wait(intptr_t process)

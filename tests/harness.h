@@ -22,14 +22,20 @@ enum class As {
     OtherUser,    // as the user and group nobody (65534), without supplementary groups
     FileLimit,    // with a file-size limit of 1024 bytes (ulimit -f 1)
     StdoutClosed, // with standard output closed
+    TermIgnored,  // with SIGTERM ignored
 };
+#ifdef _WIN32
+constexpr bool kSignals = false; // Kill terminates the process
+#else
+constexpr bool kSignals = true; // Kill sends a signal
+#endif
 
 // Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") in dir with
 // args, passed as they are, its output in the files out and err ("" discards it).
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args,
                const char *program = "balloon", As as = As::Caller, const std::string &out = "",
                const std::string &err = "");
-void     Kill(intptr_t process);
+void     Kill(intptr_t process, int sig = 9); // POSIX: sends sig; Windows: terminates
 int      Wait(intptr_t process); // the exit status as a POSIX host sees it (-1 as 255, 128 + 9)
 
 // What a run left: its status, console streams and, for RunOn, both files.

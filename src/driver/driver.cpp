@@ -76,10 +76,9 @@ int Transform(int argc, char **argv)
 
     // One run at a time in a directory; the command file is made anew before anything else, so
     // that nothing standing at its name is written through.
-    if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true))
+    // A run ended by a signal leaves no partial command file; a debug run keeps what it wrote.
+    if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true, isTest == 0))
         Stop(-1, MSG_OPEN, QVC_WORK);
-    if (isTest == 0) // a run ended by a signal leaves no partial command file
-        TextGuard(&fpw, QVC_WORK);
     Normalise();
     if (!TextOpen(&fp, QVC_FILE, false)) {
         TextDiscard(&fpw, QVC_WORK);

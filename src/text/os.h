@@ -11,10 +11,12 @@
 // of the process. False when that is not possible.
 bool OsStart();
 
-// Until OsGuard(nullptr, nullptr), an event that ends the process (POSIX: SIGTERM, SIGINT,
-// SIGHUP; Windows: Ctrl+C, Ctrl+Break, closing the console) removes the file f, created as name,
-// before the process ends as the event would have. One file at a time.
-void OsGuard(FILE *f, const char *name);
+// Guards the file that OsCreate creates as name until OsGuard(nullptr): an event that ends the
+// process (POSIX: SIGTERM, SIGINT, SIGHUP; Windows: Ctrl+C, Ctrl+Break, closing the console)
+// removes it first, then the process ends as the event would have. POSIX guards the name from
+// this call on (the run holds the directory: nothing else comes there), Windows the file from
+// its creation, through its handle; OsReplace and OsDiscard end the guard where they must.
+void OsGuard(const char *name);
 
 // Opens name for reading in binary; nullptr unless it is a regular file that could be opened.
 FILE *OsOpenRead(const char *name);

@@ -35,7 +35,7 @@ bool OsStart()
     return signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
 }
 
-void OsGuard(FILE *, const char *name)
+void OsGuard(const char *name)
 {
     guarded = name;
 }

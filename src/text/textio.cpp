@@ -24,9 +24,15 @@ static bool Start(TextFile *t, FILE *f, bool writing)
     return true;
 }
 
-bool TextOpen(TextFile *t, const char *name, bool writing)
+bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded)
 {
-    return Start(t, writing ? OsCreate(name) : OsOpenRead(name), writing);
+    if (guarded)
+        OsGuard(name);
+    bool opened = Start(t, writing ? OsCreate(name) : OsOpenRead(name), writing);
+    t->guarded = guarded && opened;
+    if (guarded && !opened)
+        OsGuard(nullptr);
+    return opened;
 }
 
 // Refills the read buffer; false at end of file or on error.
@@ -160,17 +166,11 @@ void TextInherit(TextFile *t, const TextFile *from)
     OsInherit(t->f, from->f);
 }
 
-void TextGuard(TextFile *t, const char *name)
-{
-    OsGuard(t->f, name);
-    t->guarded = true;
-}
-
-// Ends the guard of TextGuard before the file is closed, replaced or discarded.
+// Ends the guard of a file created guarded.
 static void Unguard(TextFile *t)
 {
     if (t->guarded)
-        OsGuard(nullptr, nullptr);
+        OsGuard(nullptr);
     t->guarded = false;
 }
 
@@ -197,8 +197,8 @@ bool TextSync(TextFile *t)
 
 bool TextReplace(TextFile *t, const char *name, const char *target)
 {
+    bool moved = OsReplace(t->f, name, target); // on POSIX guarded until the name is gone
     Unguard(t);
-    bool moved = OsReplace(t->f, name, target);
     TextClose(t);
     return moved;
 }
@@ -208,7 +208,7 @@ void TextDiscard(TextFile *t, const char *name)
     if (t->f == nullptr)
         return;
     t->len = 0;
-    Unguard(t);
     OsDiscard(t->f, name);
+    Unguard(t);
     t->f = nullptr;
 }

@@ -14,7 +14,7 @@ struct TextFile {
     bool     writing;      // opened for writing
     bool     eof;          // a read reached the end of the file
     bool     err;          // a read, write or close failed
-    bool     guarded;      // removed by a signal that ends the process (TextGuard)
+    bool     guarded;      // removed by a signal that ends the process (OsGuard)
     unsigned pieces;       // reading: pieces that TextGets returned
     size_t   pos;          // reading: next byte of buf
     size_t   len;          // reading: bytes in buf; writing: bytes waiting in buf
@@ -22,8 +22,9 @@ struct TextFile {
 };
 
 // Opens name for reading, or creates it anew for writing (OsOpenRead, OsCreate); false when
-// that is not possible.
-bool TextOpen(TextFile *t, const char *name, bool writing);
+// that is not possible. A file created guarded is removed by a signal or console event that ends
+// the process before the file is closed, replaced or discarded (OsGuard).
+bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded = false);
 
 // Reads the next piece: the characters up to and including the next line end, at most cap - 1
 // of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error
@@ -53,10 +54,6 @@ void TextInherit(TextFile *t, const TextFile *from);
 // Writes out what waits in the buffer and brings the file to stable storage; false when any
 // write so far or the sync failed.
 bool TextSync(TextFile *t);
-
-// Until t is closed, replaced or discarded, a signal or console event that ends the process
-// removes the file t, created as name, first (OsGuard).
-void TextGuard(TextFile *t, const char *name);
 
 // Renames the synced file t, created as name, over target in one step and closes it; false
 // when the rename failed (t is closed all the same, name keeps the bytes).

@@ -58,6 +58,7 @@ static FILE *Stream(HANDLE h, int flags, const char *mode)
 // file is guarded, 2 once an event has begun to remove it.
 static volatile LONG guard = 0;
 static HANDLE        guarded = INVALID_HANDLE_VALUE;
+static const char   *pending = nullptr; // the name whose next creation is guarded
 
 static BOOL WINAPI OnEvent(DWORD event)
 {
@@ -75,14 +76,11 @@ bool OsStart()
     return SetConsoleCtrlHandler(OnEvent, TRUE) != 0;
 }
 
-void OsGuard(FILE *f, const char *)
+void OsGuard(const char *name)
 {
-    if (f != nullptr) {
-        guarded = Handle(f);
-        InterlockedExchange(&guard, 1);
-    } else if (InterlockedCompareExchange(&guard, 0, 1) == 2) {
+    pending = name;
+    if (name == nullptr && InterlockedCompareExchange(&guard, 0, 1) == 2)
         Sleep(INFINITE); // an event is removing the file and ending the process
-    }
 }
 
 FILE *OsOpenRead(const char *name)
@@ -170,6 +168,10 @@ FILE *OsCreate(const char *name)
                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE) &&
         Again(name, waited))
         continue;
+    if (h != INVALID_HANDLE_VALUE && pending != nullptr && std::strcmp(pending, name) == 0) {
+        guarded = h;
+        InterlockedExchange(&guard, 1);
+    }
     return Stream(h, _O_WRONLY, "wb");
 }
 
@@ -223,6 +225,7 @@ bool OsSync(FILE *f)
 
 bool OsReplace(FILE *f, const char *, const char *target)
 {
+    OsGuard(nullptr); // once moved, the handle's file is the host's
     // Renamed through its own handle: the file cannot be swapped between the check and the move.
     struct {
         FILE_RENAME_INFO info;
@@ -248,6 +251,7 @@ void OsDiscard(FILE *f, const char *)
 {
     FILE_DISPOSITION_INFO gone{TRUE}; // removes this file, whoever took the name since
     SetFileInformationByHandle(Handle(f), FileDispositionInfo, &gone, sizeof gone);
+    OsGuard(nullptr); // before the handle goes
     std::fclose(f);
 }
 

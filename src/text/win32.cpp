@@ -197,20 +197,29 @@ void OsInherit(FILE *to, FILE *from)
         mine.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
         SetFileInformationByHandle(t, FileBasicInfo, &mine, sizeof mine);
     }
-    PACL                 dacl = nullptr; // the access control list, where this process may copy it
-    PSECURITY_DESCRIPTOR sd = nullptr;
+    // The access list goes over where it differs from the one the new file has by inheritance.
+    // Not under Wine, which makes both up from the POSIX mode and turns a copy into a wider mode
+    // (rwxrwxr-x for 0600): there the new file has the mode of any new file.
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
+        return;
+    PACL                        dacl = nullptr, mine = nullptr;
+    PSECURITY_DESCRIPTOR        sd = nullptr, own = nullptr;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD                       revision = 0;
     if (GetSecurityInfo(h, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                        nullptr, &sd) != ERROR_SUCCESS)
-        return;
-    if (dacl != nullptr && GetSecurityDescriptorControl(sd, &control, &revision))
+                        nullptr, &sd) == ERROR_SUCCESS &&
+        GetSecurityInfo(t, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &mine,
+                        nullptr, &own) == ERROR_SUCCESS &&
+        dacl != nullptr && GetSecurityDescriptorControl(sd, &control, &revision) &&
+        (mine == nullptr || mine->AclSize != dacl->AclSize ||
+         std::memcmp(mine, dacl, dacl->AclSize) != 0))
         SetSecurityInfo(t, SE_FILE_OBJECT,
                         DACL_SECURITY_INFORMATION |
                             (control & SE_DACL_PROTECTED ? PROTECTED_DACL_SECURITY_INFORMATION
                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION),
                         nullptr, nullptr, dacl, nullptr);
     LocalFree(sd);
+    LocalFree(own);
 }
 
 bool OsEmpty(FILE *f)

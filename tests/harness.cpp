@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -90,7 +91,7 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    std::string line = Quote(Program(program));
+    std::string line = Quote(std::strchr(program, '\\') ? program : Program(program));
     for (const std::string &a : args)
         line += ' ' + Quote(a);
     STARTUPINFOA si{};

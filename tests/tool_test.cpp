@@ -80,4 +80,22 @@ TEST(Tool, LineLimit)
     }
 }
 
+#ifdef _WIN32
+// The zip's first run: try.cmd beside the executables and example\QVC_TEMP.TXT, run by cmd.
+TEST(Tool, FirstRunFromTheZip)
+{
+    Scratch zip;
+    fs::create_directory(zip.At("example"));
+    for (const char *file : {BUILD_DIR "/balloon.exe", BUILD_DIR "/balloon-preview.exe",
+                             SOURCE_DIR "/examples/try.cmd"})
+        fs::copy_file(file, zip.At(fs::path(file).filename().string()));
+    fs::copy_file(SOURCE_DIR "/examples/QVC_TEMP.TXT", zip.At("example/QVC_TEMP.TXT"));
+    Outcome r = RunIn(zip.path, {"/c", "try.cmd"}, "C:\\windows\\system32\\cmd.exe");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("exit status 0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("ch 100.200000 50.000000 3 0 \"\x82\x54\r\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("The picture of it:"), std::string::npos) << r.out;
+}
+#endif
+
 } // namespace

@@ -1,0 +1,21 @@
+@echo off
+rem Tries balloon.exe on the bundled example as the host runs it: copies example\QVC_TEMP.TXT
+rem into a scratch folder, runs "balloon.exe -n5 -y1" there, prints its exit status and the
+rem command file that the host would read back, and draws it into preview.svg next to it.
+setlocal
+set "here=%~dp0"
+set "work=%TEMP%\balloon-try"
+if exist "%work%" rmdir /s /q "%work%"
+mkdir "%work%"
+if errorlevel 1 exit /b 1
+copy /y "%here%example\QVC_TEMP.TXT" "%work%\QVC_TEMP.TXT" > nul
+if errorlevel 1 exit /b 1
+pushd "%work%"
+"%here%balloon.exe" -n5 -y1
+set status=%errorlevel%
+echo balloon.exe -n5 -y1: exit status %status%
+echo %work%\QVC_TEMP.TXT (Shift_JIS) now reads:
+type QVC_TEMP.TXT
+"%here%balloon-preview.exe" -o preview.svg && echo The picture of it: %work%\preview.svg
+popd
+exit /b %status%

@@ -29,10 +29,8 @@ std::string Records(int n)
     return s + "hp1 0 0\r\nhp2 10 0\r\n";
 }
 
-// Killed at any moment, a run leaves the host either its own file or the whole command file.
-// Ended by SIGTERM, SIGINT or SIGHUP, it leaves no partial command file either (POSIX; Windows
-// kills only), and a SIGTERM that the caller ignored, as a shell does for background jobs, is
-// ignored.
+// Killed at any moment, a run leaves the host either its own file or the whole command file;
+// ended by SIGTERM, SIGINT or SIGHUP (POSIX), no partial command file; SIGTERM ignored stays so.
 TEST(Faults, KilledRunsNeverLeaveAHalfFile)
 {
     const std::string input = Records(49998);
@@ -42,8 +40,8 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
     std::mt19937 rng(3);
     int          killed = 0, original = 0;
     for (int i = 0; killed < 100 && i < 1000; i++) { // until 100 runs were killed
-        const int  signals[] = {9, 15, 2, 1, 15}, sig = kSignals ? signals[i % 5] : 9;
-        const bool ignored = kSignals && i % 5 == 4;
+        const int  signals[] = {9, 15, 2, 1, 15}, sig = kPosix ? signals[i % 5] : 9;
+        const bool ignored = kPosix && i % 5 == 4;
         Scratch    dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
         intptr_t pid = Start(dir.path, {}, "balloon", ignored ? As::TermIgnored : As::Caller);
@@ -74,12 +72,9 @@ const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
 enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Fifo };
 enum class On { Both, Posix, Windows };
 
-// One situation: the name of the host's file (nullptr: none) and its mode (private: 0600;
-// hidden: hidden and system), a name taken before the run by what kind and, for a link, its
-// target; how the tool runs (its option; readFails: built to fail its reads part way through;
-// deep: in a directory of about 250 characters; hold: while another program holds that name
-// open, sharing it as share says, for holdMs); and what the run must leave: its status and
-// message, and the names in the directory.
+// One situation: the host's file (nullptr: none) and its mode, what takes a name before the
+// run, how the tool runs (hold: while another program holds that name open as share says, for
+// holdMs), and the status, message and names in the directory that the run must leave.
 struct FailureCase {
     const char *what, *host = T;
     enum { Plain, Private, Hidden } mode = Plain;
@@ -138,19 +133,6 @@ const FailureCase kFailures[] = {
 };
 // clang-format on
 
-#ifdef _WIN32
-// Runs a Linux program in dir: Wine makes no symbolic link, and removes what one points at.
-void Unix(const std::string &dir, std::string line)
-{
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               dir.c_str(), &si, &pi));
-    WaitForSingleObject(pi.hProcess, INFINITE);
-}
-#endif
-
 // The names in dir, sorted, separated by blanks.
 std::string Names(const std::string &dir)
 {
@@ -170,13 +152,8 @@ TEST(Faults, Failures)
     const std::string host = Records(6000), done = RunOn(host).txt;
 
     for (const FailureCase &c : kFailures) {
-#ifdef _WIN32
-        if (c.on == On::Posix)
-            continue;
-#else
-        if (c.on == On::Windows || (c.as == As::OtherUser && geteuid() != 0))
-            continue;
-#endif
+        if (c.on == (kPosix ? On::Windows : On::Posix) || (c.as == As::OtherUser && !kRoot))
+            continue; // only root may run the tool as another user
         Scratch root; // the working directory, and o outside it
         fs::create_directory(root.At("o"));
         WriteFile(root.At("o/victim.txt"), "victim");
@@ -191,13 +168,8 @@ TEST(Faults, Failures)
             WriteFile(at, "old");
         if (c.kind == Taken::ReadOnlyFile)
             fs::permissions(at, fs::perms::owner_read);
-#ifdef _WIN32
-        if (c.kind == Taken::SymLink)
-            Unix(dir, std::string("/bin/ln -s ") + c.target + " " + c.taken);
-#else
-        if (c.kind == Taken::SymLink)
-            fs::create_symlink(c.target, at);
-#endif
+        if (c.kind == Taken::SymLink) // Wine makes none: there Linux's ln does
+            Wait(Start(dir, {"-s", c.target, c.taken}, "/bin/ln"));
         if (c.kind == Taken::HardLink)
             fs::create_hard_link(dir + "/" + c.target, at);
         if (c.mode == FailureCase::Private)
@@ -236,8 +208,8 @@ TEST(Faults, Failures)
                         (fs::perms::owner_read | fs::perms::owner_write));
 #ifdef _WIN32
         EXPECT_TRUE(c.mode != FailureCase::Hidden || (GetFileAttributesA(txt.c_str()) & 6) == 6);
-        if (c.kind == Taken::SymLink)
-            Unix(dir, std::string("/bin/rm -f ") + c.taken);
+        if (c.kind == Taken::SymLink) // Wine would remove what it points at
+            Wait(Start(dir, {"-f", c.taken}, "/bin/rm"));
         SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_NORMAL); // so that the scratch goes
 #endif
     }

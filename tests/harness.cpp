@@ -51,9 +51,11 @@ void WriteFile(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The path of a program of the build, as the platform's command line takes it.
+// The path of a program of the build, as the platform's command line takes it, or of the system.
 static std::string Program(const char *name)
 {
+    if (std::strpbrk(name, "/\\"))
+        return name;
 #ifdef _WIN32
     return fs::path(BUILD_DIR "/" + std::string(name) + ".exe").make_preferred().string();
 #else
@@ -91,7 +93,7 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    std::string line = Quote(std::strchr(program, '\\') ? program : Program(program));
+    std::string line = Quote(Program(program));
     for (const std::string &a : args)
         line += ' ' + Quote(a);
     STARTUPINFOA si{};
@@ -128,6 +130,8 @@ int Wait(intptr_t process)
     return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
 }
 #else
+const bool kRoot = geteuid() == 0;
+
 // Sets up the child process as the run asks; false when that failed.
 static bool Become(As as)
 {

@@ -25,13 +25,15 @@ enum class As {
     TermIgnored,  // with SIGTERM ignored
 };
 #ifdef _WIN32
-constexpr bool kSignals = false; // Kill terminates the process
+constexpr bool kPosix = false; // Kill terminates: it sends no signal
+constexpr bool kRoot = true;   // As::OtherUser: the read-only attribute stands in
 #else
-constexpr bool kSignals = true; // Kill sends a signal
+constexpr bool    kPosix = true; // Kill sends a signal
+extern const bool kRoot;         // the tests run as root
 #endif
 
-// Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") in dir with
-// args, passed as they are, its output in the files out and err ("" discards it).
+// Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") or of the
+// system (a path) in dir with args, passed as they are, its output in out and err ("": none).
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args,
                const char *program = "balloon", As as = As::Caller, const std::string &out = "",
                const std::string &err = "");

@@ -1,8 +1,6 @@
-// balloon-hold NAME SHARE MS [OPTION]: holds the file NAME open for MS milliseconds, sharing it
-// as SHARE says (FILE_SHARE_ flags: 0 none, 1 read, 7 all), as a virus scanner or an indexer
-// does, and meanwhile runs balloon.exe of its own folder with OPTION in the current directory.
-// Its exit status is the tool's; 99 when the tool was still running after the hold and then
-// failed all the same.
+// balloon-hold NAME SHARE MS [OPTION]: holds NAME open for MS ms, sharing it as SHARE says (0
+// none, 1 read), and meanwhile runs balloon.exe of its folder with OPTION. Its status is the
+// tool's; 99 when the tool was still running after the hold and then failed all the same.
 #include <cstdlib>
 #include <string>
 #include <windows.h>

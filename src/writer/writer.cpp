@@ -87,7 +87,7 @@ void OverflowOut(unsigned limit)
 
 void IniZokusei()
 {
-    if (MOJIWi > 0) // false for the initial -20.0 and for a NaN
+    if (MOJIWi > 0) // false for the initial -NOT_TAKEN and for a NaN
         Out("cn0 %.2f %.2f %.2f %d\n", MOJIWi, MOJIHi, MOJIDi, MOJICi);
     if (MOJISi != 0 && !(MOJISi > 10))
         Out("cn%d\n", MOJISi);

@@ -105,6 +105,7 @@ const FailureCase kFailures[] = {
     {.what = "output under a file-size limit", .as = As::FileLimit, .status = 1, .err = kWrite, .on = On::Posix},
     {.what = "read error part way through", .readFails = true, .status = 1, .err = kRead},
     {.what = "read error at the tracing level", .arg = "-t3", .readFails = true, .status = 1, .err = kRead, .left = TW},
+    {.what = "read error of the system (unmapped memory)", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/proc/self/mem", .status = 1, .err = kRead, .on = On::Posix},
     {.what = "host's file read-only for the user", .as = As::OtherUser, .status = 255, .err = kOpenTxt, .left = TW},
     {.what = "host's file keeps mode 0600", .mode = FailureCase::Private, .on = On::Posix},
     {.what = "host's file keeps hidden and system", .mode = FailureCase::Hidden, .on = On::Windows},

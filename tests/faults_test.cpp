@@ -72,9 +72,9 @@ const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
 enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Fifo };
 enum class On { Both, Posix, Windows };
 
-// One situation: the host's file (nullptr: none) and its mode, what takes a name before the
-// run, how the tool runs (hold: while another program holds that name open as share says, for
-// holdMs), and the status, message and names in the directory that the run must leave.
+// One situation: the host's file (nullptr: none), what takes a name before the run, how the
+// tool runs (hold: while another program holds that name as share says, for holdMs), and the
+// status, message and names in the directory that the run must leave.
 struct FailureCase {
     const char *what, *host = T;
     enum { Plain, Private, Hidden } mode = Plain;

@@ -64,8 +64,7 @@ static std::string Program(const char *name)
 }
 
 #ifdef _WIN32
-// One argument as the C runtime splits a command line: quoted, a quote escaped, backslashes
-// doubled where a quote follows them.
+// One argument quoted as the C runtime splits command lines (quotes and backslashes escaped).
 static std::string Quote(const std::string &a)
 {
     std::string q = "\"";

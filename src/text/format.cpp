@@ -96,7 +96,9 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
     return o.n;
 }
 
-void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap)
+// Formats one text and writes it to the file t, or where t is nullptr to the console stream f.
+static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
+static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap)
 {
     char line[4096];
     int  n = FormatV(line, sizeof line, fmt, ap);

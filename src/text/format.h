@@ -17,9 +17,6 @@
 // Formats into out (cap bytes, NUL-terminated, cut short if needed); returns the length.
 int FormatV(char *out, int cap, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
 
-// Formats one text and writes it to the file t, or where t is nullptr to the console stream f.
-void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
-
 // Appends a formatted text to a file of the text layer.
 void TextPrintf(TextFile *t, const char *fmt, ...) PRINTF_LIKE(2, 3);
 

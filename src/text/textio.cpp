@@ -198,7 +198,6 @@ bool TextSync(TextFile *t)
 bool TextReplace(TextFile *t, const char *name, const char *target)
 {
     bool moved = OsReplace(t->f, name, target); // on POSIX guarded until the name is gone
-    Unguard(t);
     TextClose(t);
     return moved;
 }

@@ -33,29 +33,35 @@ std::string Records(int n)
 // ended by SIGTERM, SIGINT or SIGHUP (POSIX), no partial command file; SIGTERM ignored stays so.
 TEST(Faults, KilledRunsNeverLeaveAHalfFile)
 {
-    const std::string input = Records(49998);
-    auto              start = std::chrono::steady_clock::now();
-    const std::string done = RunOn(input).txt;
-    auto         span = (std::chrono::steady_clock::now() - start) / std::chrono::microseconds(1);
+    using Clock = std::chrono::steady_clock;
+    const std::string input = Records(49998), done = RunOn(input).txt;
+    const auto        begin = Clock::now();
+    auto span = Clock::duration::max(); // the shortest whole run yet: the kills land within it
     std::mt19937 rng(3);
     int          killed = 0, original = 0;
-    for (int i = 0; killed < 100 && i < 1000; i++) { // until 100 runs were killed
+    for (int i = 0; killed < 100 && Clock::now() - begin < std::chrono::seconds(120); i++) {
         const int  signals[] = {9, 15, 2, 1, 15}, sig = kPosix ? signals[i % 5] : 9;
-        const bool ignored = kPosix && i % 5 == 4;
+        const bool ignored = kPosix && i % 5 == 4, measure = i < 3;
         Scratch    dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
+        auto     start = Clock::now();
         intptr_t pid = Start(dir.path, {}, "balloon", ignored ? As::TermIgnored : As::Caller);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % (span + span / 4 + 1)));
-        Kill(pid, sig);
+        if (!measure) {
+            auto us = span / std::chrono::microseconds(1);
+            std::this_thread::sleep_for(std::chrono::microseconds(rng() % (us + us / 4 + 1)));
+            Kill(pid, sig);
+        }
         int status = Wait(pid);
-        killed += status == 128 + sig;
+        if (status == 0)
+            span = std::min(span, Clock::now() - start);
+        killed += !measure && status == 128 + sig;
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
         ASSERT_TRUE(now == input || now == done) << "run " << i << ": " << now.size() << " bytes";
         ASSERT_TRUE(sig == 9 || !fs::exists(dir.At("QVC_TEMP.$$$"))) << "run " << i;
         ASSERT_TRUE(!ignored || (status == 0 && now == done)) << "run " << i;
         original += now == input;
     }
-    EXPECT_GE(killed, 100);
+    EXPECT_GE(killed, 30); // a loaded machine ends the loop by time
     EXPECT_GT(original, 0);
     std::printf("killed %d runs: %d left the host's file\n", killed, original);
 }
@@ -69,12 +75,13 @@ const char       *S1 = "QVC_x2x2.$$", *S2 = "QVC_x2x2.$$$", *Out = "../o/victim.
 const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
 
 // What stands at the name taken before the run; on which platforms a row runs.
-enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Fifo };
+// Copy: of the target, by Linux's cp (Wine would open a name differing in case only instead).
+enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Copy, Fifo };
 enum class On { Both, Posix, Windows };
 
 // One situation: the host's file (nullptr: none), what takes a name before the run, how the
-// tool runs (hold: while another program holds that name as share says, for holdMs), and the
-// status, message and names in the directory that the run must leave.
+// tool runs (hold: while another program holds that name as share says, for holdMs; overflow:
+// a host's file over the line limit), and the status, message and names it must leave.
 struct FailureCase {
     const char *what, *host = T;
     enum { Plain, Private, Hidden } mode = Plain;
@@ -82,7 +89,7 @@ struct FailureCase {
     Taken       kind = Taken::Nothing;
     const char *target = "", *arg = "";
     As          as = As::Caller;
-    bool        readFails = false, deep = false;
+    bool        readFails = false, deep = false, overflow = false;
     const char *hold = nullptr, *share = "0", *holdMs = "1200";
     int         status = 0;
     std::string err = "";
@@ -95,14 +102,16 @@ const FailureCase kFailures[] = {
     {.what = "no interchange file", .host = nullptr, .status = 255, .err = kOpenTxt, .left = ""},
     {.what = "interchange name is a directory", .host = L, .taken = T, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_TEMP.TXT qvc_temp.txt", .on = On::Posix},
     {.what = "temporary name is a directory", .taken = W, .kind = Taken::Directory, .status = 255, .err = kOpenWork, .left = TW},
-    {.what = "first intermediate name a directory", .host = L, .taken = S1, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_x2x2.$$ qvc_temp.txt", .on = On::Posix},
+    {.what = "first intermediate name a directory", .host = L, .taken = S1, .kind = Taken::Directory, .status = 255, .err = kOpenTxt, .left = "QVC_x2x2.$$ qvc_temp.txt"},
     {.what = "second intermediate name a directory", .host = L, .taken = S2, .kind = Taken::Directory, .left = "QVC_TEMP.TXT QVC_x2x2.$$$"},
     {.what = "lower-case name is a directory", .taken = L, .kind = Taken::Directory, .left = "QVC_TEMP.TXT qvc_temp.txt", .on = On::Posix},
-    {.what = "both names: the lower-case one is the host's", .host = L, .taken = T, .kind = Taken::File, .on = On::Posix},
+    {.what = "both names: the upper-case one is the host's", .taken = L, .kind = Taken::Copy, .target = Out, .left = "QVC_TEMP.TXT qvc_temp.txt"},
     {.what = "intermediate name left by a run", .host = L, .taken = S2, .kind = Taken::File},
     {.what = "records stranded at the first intermediate name", .host = S1},
     {.what = "records stranded at the second intermediate name", .host = S2},
     {.what = "output under a file-size limit", .as = As::FileLimit, .status = 1, .err = kWrite, .on = On::Posix},
+    {.what = "overflow after a write error", .as = As::FileLimit, .overflow = true, .status = 1, .left = TW, .on = On::Posix},
+    {.what = "overflow line not written (the message neither)", .as = As::NoRoom, .overflow = true, .status = 1, .on = On::Posix},
     {.what = "read error part way through", .readFails = true, .status = 1, .err = kRead},
     {.what = "read error at the tracing level", .arg = "-t3", .readFails = true, .status = 1, .err = kRead, .left = TW},
     {.what = "read error of the system (unmapped memory)", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/proc/self/mem", .status = 1, .err = kRead, .on = On::Posix},
@@ -119,6 +128,17 @@ const FailureCase kFailures[] = {
     {.what = "link out of the directory, Wine", .taken = W, .kind = Taken::SymLink, .target = Out, .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
     {.what = "link to the host's file, Wine", .taken = W, .kind = Taken::SymLink, .target = T, .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
     {.what = "link to the host's file, -t1, Wine", .taken = W, .kind = Taken::SymLink, .target = T, .arg = "-t1", .status = 255, .err = kOpenWork, .left = TW, .on = On::Windows},
+    // only the entries themselves move; a link that Wine would follow stays, and nothing is read
+    {.what = "link at the first intermediate name", .host = nullptr, .taken = S1, .kind = Taken::SymLink, .target = Out, .status = 255, .err = kOpenTxt, .left = S1},
+    {.what = "link at the first intermediate name, -t1", .host = nullptr, .taken = S1, .kind = Taken::SymLink, .target = Out, .arg = "-t1", .status = 255, .err = kOpenTxt, .left = S1},
+    {.what = "link at the second intermediate name", .host = nullptr, .taken = S2, .kind = Taken::SymLink, .target = Out, .status = 255, .err = kOpenTxt, .left = S2},
+    {.what = "link at the second intermediate name, -t1", .host = nullptr, .taken = S2, .kind = Taken::SymLink, .target = Out, .arg = "-t1", .status = 255, .err = kOpenTxt, .left = S2},
+    {.what = "lower-case name a link out", .host = nullptr, .taken = L, .kind = Taken::SymLink, .target = Out, .on = On::Posix},
+    {.what = "lower-case name a link out, -t1", .host = nullptr, .taken = L, .kind = Taken::SymLink, .target = Out, .arg = "-t1", .left = TW, .on = On::Posix},
+    {.what = "lower-case name a link inside", .host = "in.txt", .taken = L, .kind = Taken::SymLink, .target = "in.txt", .left = "QVC_TEMP.TXT in.txt", .on = On::Posix},
+    {.what = "lower-case name a link out, Wine", .host = nullptr, .taken = L, .kind = Taken::SymLink, .target = Out, .status = 255, .err = kOpenTxt, .left = L, .on = On::Windows},
+    {.what = "lower-case name a link out, -t1, Wine", .host = nullptr, .taken = L, .kind = Taken::SymLink, .target = Out, .arg = "-t1", .status = 255, .err = kOpenTxt, .left = L, .on = On::Windows},
+    {.what = "lower-case name a link inside, Wine", .host = "in.txt", .taken = L, .kind = Taken::SymLink, .target = "in.txt", .status = 255, .err = kOpenTxt, .left = "in.txt qvc_temp.txt", .on = On::Windows},
     {.what = "hard link to the host's file", .taken = W, .kind = Taken::HardLink, .target = T},
     {.what = "hard link to the host's file, -t1", .taken = W, .kind = Taken::HardLink, .target = T, .arg = "-t1", .left = TW},
     {.what = "hard link to a file outside", .taken = W, .kind = Taken::HardLink, .target = Out},
@@ -130,6 +150,7 @@ const FailureCase kFailures[] = {
     {.what = "host's file held, no sharing", .hold = T, .on = On::Windows},
     {.what = "host's file held by a reader", .hold = T, .share = "1", .on = On::Windows},
     {.what = "leftover temporary file held", .taken = W, .kind = Taken::File, .hold = W, .on = On::Windows},
+    {.what = "leftover held by a program sharing its deletion", .taken = W, .kind = Taken::File, .hold = W, .share = "7", .holdMs = "300", .on = On::Windows},
     {.what = "host's file held for long", .hold = T, .holdMs = "5000", .status = 255, .err = kOpenTxt, .on = On::Windows},
 };
 // clang-format on
@@ -150,7 +171,7 @@ std::string Names(const std::string &dir)
 // nothing outside the directory and leaves only the names it should.
 TEST(Faults, Failures)
 {
-    const std::string host = Records(6000), done = RunOn(host).txt;
+    const std::string records = Records(6000), done = RunOn(records).txt, over = Records(49999);
 
     for (const FailureCase &c : kFailures) {
         if (c.on == (kPosix ? On::Windows : On::Posix) || (c.as == As::OtherUser && !kRoot))
@@ -161,6 +182,7 @@ TEST(Faults, Failures)
         const std::string dir = root.At(c.deep ? std::string(250 - root.path.size(), 'd') : "w"),
                           at = dir + "/" + c.taken, txt = dir + "/" + T;
         fs::create_directory(dir);
+        const std::string &host = c.overflow ? over : records;
         if (c.host)
             WriteFile(dir + "/" + c.host, host);
         if (c.kind == Taken::Directory && fs::create_directory(at))
@@ -173,6 +195,8 @@ TEST(Faults, Failures)
             Wait(Start(dir, {"-s", c.target, c.taken}, "/bin/ln"));
         if (c.kind == Taken::HardLink)
             fs::create_hard_link(dir + "/" + c.target, at);
+        if (c.kind == Taken::Copy)
+            Wait(Start(dir, {c.target, c.taken}, "/bin/cp"));
         if (c.mode == FailureCase::Private)
             fs::permissions(txt, fs::perms::owner_read | fs::perms::owner_write);
 #ifdef _WIN32
@@ -197,11 +221,15 @@ TEST(Faults, Failures)
         EXPECT_EQ(ReadFile(root.At("o/victim.txt")), "victim") << c.what;
         EXPECT_TRUE(c.kind != Taken::Directory || ReadFile(at + "/inside") == "kept") << c.what;
         EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << c.what;
+        EXPECT_TRUE(c.kind != Taken::Copy || ReadFile(at) == "victim") << c.what;
 
-        if (c.status == 0 && c.arg[0] == '\0') { // completed: the command file, a file of its own
-            EXPECT_TRUE(ReadFile(txt) == done) << c.what;
+        const bool completed = c.status == 0 && c.arg[0] == '\0';
+        if (completed) { // the command file, a file of its own
+            EXPECT_TRUE(c.host == nullptr || ReadFile(txt) == done) << c.what;
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(txt))) << c.what;
-        } else if (c.host) {
+        }
+        const bool linked = c.host && c.kind == Taken::SymLink && c.target == std::string(c.host);
+        if (c.host && (!completed || linked)) { // the host's records, as they were
             EXPECT_TRUE(ReadFile(dir + "/" + c.host) == host) << c.what;
         }
         EXPECT_TRUE(c.mode != FailureCase::Private ||

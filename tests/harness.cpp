@@ -134,11 +134,11 @@ const bool kRoot = geteuid() == 0;
 // Sets up the child process as the run asks; false when that failed.
 static bool Become(As as)
 {
-    static const rlimit limit{1024, 1024};
+    static const rlimit limit{1024, 1024}, none{0, 0};
     if (as == As::OtherUser)
         return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-    if (as == As::FileLimit)
-        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (as == As::FileLimit || as == As::NoRoom)
+        return setrlimit(RLIMIT_FSIZE, as == As::NoRoom ? &none : &limit) == 0;
     if (as == As::TermIgnored)
         return signal(SIGTERM, SIG_IGN) != SIG_ERR;
     return as != As::StdoutClosed || close(1) == 0;

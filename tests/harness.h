@@ -21,6 +21,7 @@ enum class As {
     Caller,       // as the tests run
     OtherUser,    // as the user and group nobody (65534), without supplementary groups
     FileLimit,    // with a file-size limit of 1024 bytes (ulimit -f 1)
+    NoRoom,       // with a file-size limit of 0: no file grows, the captured streams neither
     StdoutClosed, // with standard output closed
     TermIgnored,  // with SIGTERM ignored
 };

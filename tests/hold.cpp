@@ -1,6 +1,7 @@
 // balloon-hold NAME SHARE MS [OPTION]: holds NAME open for MS ms, sharing it as SHARE says (0
-// none, 1 read), and meanwhile runs balloon.exe of its folder with OPTION. Its status is the
-// tool's; 99 when the tool was still running after the hold and then failed all the same.
+// none, 1 read, 7 read, write and delete), and meanwhile runs balloon.exe of its folder with
+// OPTION. Its status is the tool's; 99 when the tool was still running after the hold and then
+// failed all the same.
 #include <cstdlib>
 #include <string>
 #include <windows.h>

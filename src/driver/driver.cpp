@@ -32,37 +32,40 @@
 static int Overflow()
 {
     TextClose(&fp);
-    if (!TextEmpty(&fpw)) // drops what the reader copied
+    if (!TextEmpty(&fpw)) // drops what the reader copied, and a write of it that failed
         Fail(1, MSG_WRITE, QVC_WORK);
     OverflowOut(jd_limit);
-    if (!TextClose(&fpw))
+    if (!TextFlush(&fpw)) // still open, so that a failed run removes it
         Fail(1, MSG_WRITE, QVC_WORK);
+    if (!TextClose(&fpw))
+        Stop(1, MSG_WRITE, QVC_WORK);
     return 1;
 }
 
 // Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
-// what an interrupted run left there. A file already under the upper-case name stays where it is
-// (where names ignore case, the renames would otherwise move it too). When a rename after the
-// first fails, the file goes back to the name the host gave it. Where neither name is found, a
-// run was killed between the renames: the move of the file it left is completed.
+// what an interrupted run left there. A file under the upper-case name is the host's and stays
+// where it is, whatever stands beside it; no rename replaces it. When a rename after the first
+// fails, the file goes back to the name the host gave it. Where neither name is found, a run was
+// killed between the renames: the move of the regular file it left is completed. Only entries
+// themselves move, never what a link points at.
 static void Normalise()
 {
-    if (OsHasName(QVC_FILE) && !OsHasName(QVC_LOWER))
+    if (OsHasName(QVC_FILE))
         return;
-    if (!OsRename(QVC_LOWER, QVC_STEP1)) {
-        if (!OsHasName(QVC_FILE) && !OsHasName(QVC_LOWER))
+    if (!OsRename(QVC_LOWER, QVC_STEP1, true)) {
+        if (!OsHasName(QVC_LOWER))
             for (const char *step : {QVC_STEP2, QVC_STEP1}) // the later one first
                 if (OsIsFile(step)) {
-                    OsRename(step, QVC_FILE);
+                    OsRename(step, QVC_FILE, false);
                     break;
                 }
         return;
     }
     const char *at = QVC_STEP1;
-    if (OsRename(QVC_STEP1, QVC_STEP2))
+    if (OsRename(QVC_STEP1, QVC_STEP2, true))
         at = QVC_STEP2;
-    if (!OsRename(at, QVC_FILE))
-        OsRename(at, QVC_LOWER);
+    if (!OsRename(at, QVC_FILE, false))
+        OsRename(at, QVC_LOWER, false);
 }
 
 int Transform(int argc, char **argv)
@@ -80,7 +83,8 @@ int Transform(int argc, char **argv)
     if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true, isTest == 0))
         Stop(-1, MSG_OPEN, QVC_WORK);
     Normalise();
-    if (!TextOpen(&fp, QVC_FILE, false)) {
+    // Only the exact name: where names ignore case, a "qvc_temp.txt" left behind is not the host's.
+    if (!OsHasName(QVC_FILE) || !TextOpen(&fp, QVC_FILE, false)) {
         TextDiscard(&fpw, QVC_WORK);
         Stop(-1, MSG_OPEN, QVC_FILE);
     }

@@ -48,14 +48,16 @@ bool OsReplace(FILE *f, const char *name, const char *target);
 // Closes the file f, created as name, and removes it.
 void OsDiscard(FILE *f, const char *name);
 
-// True when a file of exactly this name, letter case included, exists.
+// True when an entry of exactly this name, letter case included, exists (a link counts).
 bool OsHasName(const char *name);
 
-// True when name is a regular file (reached through a link or not).
+// True when name is a regular file itself, not a link to one.
 bool OsIsFile(const char *name);
 
 // True when this process may write the file name (the read-only attribute on Windows).
 bool OsWritable(const char *name);
 
-// Renames source to target, replacing target (on Windows a replacing move); false on failure.
-bool OsRename(const char *source, const char *target);
+// Renames the entry source itself, never what a link there points at, to target, replacing what
+// stands at target only when replace is true; false on failure (target taken, or source a link
+// that the system would follow).
+bool OsRename(const char *source, const char *target, bool replace);

@@ -1,7 +1,9 @@
 // The file system and the standard streams on POSIX systems.
 #include "text/os.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <initializer_list>
 #include <sys/file.h>
@@ -125,13 +127,14 @@ void OsDiscard(FILE *f, const char *name)
 
 bool OsHasName(const char *name)
 {
-    return access(name, F_OK) == 0;
+    struct stat st;
+    return lstat(name, &st) == 0;
 }
 
 bool OsIsFile(const char *name)
 {
     struct stat st;
-    return stat(name, &st) == 0 && S_ISREG(st.st_mode);
+    return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool OsWritable(const char *name)
@@ -139,7 +142,16 @@ bool OsWritable(const char *name)
     return access(name, W_OK) == 0;
 }
 
-bool OsRename(const char *source, const char *target)
+bool OsRename(const char *source, const char *target, bool replace)
 {
+    if (replace)
+        return std::rename(source, target) == 0;
+    if (renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0)
+        return true;
+    // A file system without the flag: the run holds the directory, so nothing of another run
+    // comes between the check and the move.
+    struct stat st;
+    if ((errno != EINVAL && errno != ENOSYS) || lstat(target, &st) == 0)
+        return false;
     return std::rename(source, target) == 0;
 }

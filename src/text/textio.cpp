@@ -56,6 +56,23 @@ static const char *LineEnd(const char *p, size_t n)
     return cr ? cr : lf;
 }
 
+// True when the byte c begins a Shift_JIS double-byte character.
+static bool IsLead(char c)
+{
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The length of the n bytes at s that a piece cut there keeps: n, or n - 1 where the last byte
+// begins a double-byte character (counted from s, each lead byte taking the byte after it).
+static size_t WholeCharacters(const char *s, size_t n)
+{
+    size_t i = 0;
+    while (i + 1 < n)
+        i += IsLead(s[i]) ? 2 : 1;
+    return i == n - 1 && IsLead(s[i]) ? n - 1 : n;
+}
+
 int TextGets(char *s, int cap, TextFile *t)
 {
     size_t n = 0, room = cap - 1;
@@ -79,6 +96,11 @@ int TextGets(char *s, int cap, TextFile *t)
         s[n++] = c;
         if (c == '\n')
             break;
+    }
+    if (n == room && n > 0 && s[n - 1] != '\n') { // cut short: the next piece goes on from here
+        size_t kept = WholeCharacters(s, n);
+        t->pos -= n - kept; // the lead byte is the last one taken from the buffer
+        n = kept;
     }
     s[n] = '\0';
     t->pieces += n > 0 ? 1 : 0;
@@ -158,7 +180,8 @@ void TextWriteLine(TextFile *t, const char *s, size_t n)
 bool TextEmpty(TextFile *t)
 {
     t->len = 0;
-    return OsEmpty(t->f);
+    t->err = !OsEmpty(t->f);
+    return !t->err;
 }
 
 void TextInherit(TextFile *t, const TextFile *from)
@@ -184,6 +207,12 @@ bool TextClose(TextFile *t)
     if (std::fclose(t->f) != 0)
         t->err = true;
     t->f = nullptr;
+    return !t->err;
+}
+
+bool TextFlush(TextFile *t)
+{
+    Flush(t);
     return !t->err;
 }
 

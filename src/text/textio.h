@@ -27,8 +27,9 @@ struct TextFile {
 bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded = false);
 
 // Reads the next piece: the characters up to and including the next line end, at most cap - 1
-// of them, NUL-terminated. Returns the number of characters read; 0 at end of file or on error
-// (t->err tells which).
+// of them, NUL-terminated. A piece cut short of its line end never ends in the first byte of a
+// Shift_JIS double-byte character: that byte begins the next piece. Returns the number of
+// characters read; 0 at end of file or on error (t->err tells which).
 int TextGets(char *s, int cap, TextFile *t);
 
 // Reads the next piece as TextGets does, in place where it lies whole in the stream's buffer,
@@ -45,11 +46,15 @@ void TextWrite(TextFile *t, const char *s, size_t n);
 // Appends the n bytes at s, which hold no line end, and a line end (CR LF).
 void TextWriteLine(TextFile *t, const char *s, size_t n);
 
-// Drops everything written so far; false when the file cannot be emptied.
+// Drops everything written so far, a write of it that failed included; false when the file
+// cannot be emptied.
 bool TextEmpty(TextFile *t);
 
 // Gives a file created for writing the permissions of the file that from reads (OsInherit).
 void TextInherit(TextFile *t, const TextFile *from);
+
+// Writes out what waits in the buffer; false when any write so far failed.
+bool TextFlush(TextFile *t);
 
 // Writes out what waits in the buffer and brings the file to stable storage; false when any
 // write so far or the sync failed.

@@ -21,21 +21,29 @@ static HANDLE Handle(FILE *f)
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
 }
 
-// True when the last error, met at name, may clear in moments: a sharing or lock violation, or
-// a denial on what is neither read-only nor a directory (a file that another program holds or
-// is deleting). Then waits a little longer each time; false once RETRY_MS have passed.
-static bool Again(const char *name, DWORD &waited)
+// Waits a little longer each time it is called; false, without waiting, once RETRY_MS have
+// passed.
+static bool Pause(DWORD &waited)
 {
-    DWORD err = GetLastError(), a = GetFileAttributesA(name);
-    bool  lasting = a != INVALID_FILE_ATTRIBUTES &&
-                   (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
-    if (waited >= RETRY_MS || !(err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION ||
-                                (err == ERROR_ACCESS_DENIED && !lasting)))
+    if (waited >= RETRY_MS)
         return false;
     DWORD ms = waited < 8 ? 1 : waited / 4 < 100 ? waited / 4 : 100;
     Sleep(ms);
     waited += ms;
     return true;
+}
+
+// True when the last error, met at name, may clear in moments: a sharing or lock violation, or
+// a denial on what is neither read-only nor a directory (a file that another program holds or
+// is deleting). Then pauses as Pause does; false once RETRY_MS have passed.
+static bool Again(const char *name, DWORD &waited)
+{
+    DWORD err = GetLastError(), a = GetFileAttributesA(name);
+    bool  lasting = a != INVALID_FILE_ATTRIBUTES &&
+                   (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+    return (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION ||
+            (err == ERROR_ACCESS_DENIED && !lasting)) &&
+           Pause(waited);
 }
 
 // A stream on the handle h, opened with the C runtime's flags and mode; closes h on failure.
@@ -159,15 +167,21 @@ static bool Remove(const char *name)
 FILE *OsCreate(const char *name)
 {
     // Another run holds its own command file open without delete sharing until it is renamed
-    // into place: while it lasts, the name can neither be removed nor created here.
+    // into place: while it lasts, the name can neither be removed nor created here. A removal
+    // that another program's handle keeps pending leaves the name taken until that handle goes.
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD  waited = 0;
-    while (
-        !(Remove(name) &&
-          (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE) &&
-        Again(name, waited))
-        continue;
+    for (;;) {
+        bool removed = Remove(name);
+        if (removed &&
+            (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE)
+            break;
+        DWORD err = GetLastError();
+        bool  pendingDelete = removed && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS);
+        if (!(pendingDelete ? Pause(waited) : Again(name, waited)))
+            break;
+    }
     if (h != INVALID_HANDLE_VALUE && pending != nullptr && std::strcmp(pending, name) == 0) {
         guarded = h;
         InterlockedExchange(&guard, 1);
@@ -232,10 +246,10 @@ bool OsSync(FILE *f)
     return FlushFileBuffers(Handle(f)) != 0;
 }
 
-bool OsReplace(FILE *f, const char *, const char *target)
+// Renames what the handle h is open on to target, in the working directory, replacing what
+// stands there only when replace is true; false on failure.
+static bool RenameHandle(HANDLE h, const char *target, bool replace)
 {
-    OsGuard(nullptr); // once moved, the handle's file is the host's
-    // Renamed through its own handle: the file cannot be swapped between the check and the move.
     struct {
         FILE_RENAME_INFO info;
         WCHAR            room[LONGEST];
@@ -244,16 +258,21 @@ bool OsReplace(FILE *f, const char *, const char *target)
     DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
                   ? GetFullPathNameW(wide, LONGEST, to.info.FileName, nullptr)
                   : 0;
-    to.info.ReplaceIfExists = TRUE;
+    to.info.ReplaceIfExists = replace;
     to.info.FileNameLength = n * sizeof(WCHAR);
+    return n > 0 && n < LONGEST &&
+           SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to) != 0;
+}
+
+bool OsReplace(FILE *f, const char *, const char *target)
+{
+    OsGuard(nullptr); // once moved, the handle's file is the host's
+    // Renamed through its own handle: the file cannot be swapped between the check and the move.
     DWORD waited = 0;
-    while (n > 0 && n < LONGEST) {
-        if (SetFileInformationByHandle(Handle(f), FileRenameInfo, &to, sizeof to))
-            return true;
+    while (!RenameHandle(Handle(f), target, true))
         if (!Again(target, waited))
-            break;
-    }
-    return false;
+            return false;
+    return true;
 }
 
 void OsDiscard(FILE *f, const char *)
@@ -266,18 +285,23 @@ void OsDiscard(FILE *f, const char *)
 
 bool OsHasName(const char *name)
 {
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAA found; // where names differ in case only, each of them is found
     HANDLE           h = FindFirstFileA(name, &found);
+    bool             exact = false;
     if (h == INVALID_HANDLE_VALUE)
         return false;
+    do
+        exact = std::strcmp(found.cFileName, name) == 0;
+    while (!exact && FindNextFileA(h, &found));
     FindClose(h);
-    return std::strcmp(found.cFileName, name) == 0;
+    return exact;
 }
 
 bool OsIsFile(const char *name)
 {
     DWORD a = GetFileAttributesA(name);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
 bool OsWritable(const char *name)
@@ -286,7 +310,22 @@ bool OsWritable(const char *name)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
-bool OsRename(const char *source, const char *target)
+bool OsRename(const char *source, const char *target, bool replace)
 {
-    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // The entry itself, opened without following a link, and checked to be itself where Wine
+    // follows the link all the same: a link's target is never moved.
+    HANDLE h;
+    DWORD  waited = 0;
+    while ((h = CreateFileA(source, DELETE | FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)) ==
+               INVALID_HANDLE_VALUE &&
+           Again(source, waited))
+        continue;
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool moved = OnTheName(h, source) && RenameHandle(h, target, replace);
+    CloseHandle(h);
+    return moved;
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -152,6 +153,9 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
     for (const std::string &a : args)
         argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
+    // Opened here and started through the descriptor: a user who cannot enter the folders above
+    // the build (a clone under /root) still runs the tool.
+    int exe = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     sigset_t term, mask; // a SIGTERM sent at once waits for the child's own disposition
     sigemptyset(&term);
     sigaddset(&term, SIGTERM);
@@ -162,9 +166,10 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
             freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) &&
             freopen(err.empty() ? "/dev/null" : err.c_str(), "w", stderr) && Become(as) &&
             sigprocmask(SIG_SETMASK, &mask, nullptr) == 0)
-            execv(path.c_str(), argv.data());
+            fexecve(exe, argv.data(), environ);
         _exit(127);
     }
+    close(exe);
     sigprocmask(SIG_SETMASK, &mask, nullptr);
     return pid;
 }

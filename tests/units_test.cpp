@@ -96,13 +96,21 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
     for (const char *f : {"infinit 3", "- 5", "+-5", "--5", " \t\v\f-7", ".", "-.e1", "1e5000",
                           "1e-5000", "1.e2", "00x1", "1.2.3", "4.9e-324", "2.5e-324", "1e-310"})
         ExpectAsTheCLibrary(f, 'f');
-#ifndef _WIN32
+    // "nan(" is read as "nan" and the parenthesis left, as glibc did up to 2.40 (2.41 reads
+    // "nan(1)" whole and fails on "nan(" alone): the scanner's own reading, in every C library.
+    for (const char *f : {"nan(1) 4", "NaN("}) {
+        double d = 0;
+        Scan   sc = ScanFrom(f, static_cast<int>(std::strlen(f)), 1);
+        EXPECT_TRUE(ScanDouble(sc, d) && std::isnan(d) && sc.p == f + 3) << f;
+    }
     // On these fields the Windows C runtime under Wine (msvcrt, which the tool links; ucrtbase
     // alike) disagrees with glibc: it reads "0x" as 0, knows no "inf" or "nan", reports the end
     // of the input for a failed field and stops at an incomplete exponent. The scanner follows
     // glibc; on Windows these and the generated fields are skipped.
-    for (const char *f : {"nan(1) 4", "0x1p 5", "0x1p+ 5", "0x1.8p1", "0X1P3", "-0x1P-3", "NaN(",
-                          "0x1p5000", "infinity 2", "0x1g 5"})
+    if (!kPosix)
+        return;
+    for (const char *f :
+         {"0x1p 5", "0x1p+ 5", "0x1.8p1", "0X1P3", "-0x1P-3", "0x1p5000", "infinity 2", "0x1g 5"})
         ExpectAsTheCLibrary(f, 'f');
     // Every field of up to five characters over these, for each conversion.
     const char alphabet[] = "019.eE+-xXafinp IN";
@@ -124,7 +132,6 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
         ExpectAsTheCLibrary(text + " 1", 'f');
     }
     ExpectAsTheCLibrary("0x1" + std::string(280, '0') + "p-90 3", 'f'); // overflows by its mantissa
-#endif
 }
 
 // Every program-wide variable by name ("GROUP", "PX[1]"), as a double.

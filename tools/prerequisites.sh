@@ -14,7 +14,7 @@ packages() {
     case "$1" in
     build) echo cmake g++ make ;;
     tests) echo libgtest-dev googletest ;;
-    fuzz) echo clang libclang-rt-14-dev ;;
+    fuzz) echo clang libclang-rt-dev ;; # the runtime of the default clang, whatever its version
     windows) echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 ;;
     *)
         echo "tools/prerequisites.sh: unknown purpose $1 (build, tests, fuzz, windows)" >&2

@@ -5,7 +5,7 @@
 // leaves a command file of whole lines that ends with the restore block.
 #include "driver/driver.h"
 #include "state/state.h"
-#include "text/os.h"
+#include "os/os.h"
 #include "text/textio.h"
 
 #include <algorithm>

@@ -41,81 +41,129 @@ static_assert(std::size(FULLWIDTH_LABELS) == LABELS);
 
 static const double SQRT2 = 1.4142135623730951;
 
+constexpr double BAI = 1.0;          // the radius over the label's text height
+constexpr double TIP_SPAN = 2.001;   // the tip's arc spans PAI / 2.001: a hair under a quarter turn
+constexpr double RING = 0.95;        // the circle's last value: 0.95 of its radius
+constexpr double DOT = 100.0;        // the dot's last value
+constexpr double HEAD_LENGTH = 3.0;  // the arrow head's length, in units of the group scale
+constexpr double HEAD_HALF = 1.5;    // half the arrow head's width, in units of the group scale
+constexpr double OFFSET_UNIT = 0.05; // the label's offset: moji_offset of these, times the scale
+
+// The balloon's frame: origin the first point, u axis toward the second, at distance d.
+struct Frame {
+    double d, th, sn, cs;
+    double X(double u, double v) const
+    {
+        return PX[1] + (u * cs - v * sn);
+    }
+    double Y(double u, double v) const
+    {
+        return PY[1] + (u * sn + v * cs);
+    }
+};
+
 // An index that lies outside its table is taken as 0.
 static int InTable(int i, std::size_t count)
 {
     return i >= 0 && static_cast<std::size_t>(i) < count ? i : 0;
 }
 
-int Kobarn1()
+// The balloon trace's list of the points read.
+static void TracePoints()
 {
-    SCALE = G_SCALE[InTable(GROUP, G_SCALE.size())];
-    if (isTest == 2) {
-        ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
-        for (int i = 0; i <= HPmax; i++)
-            ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", i, PX[i], i, PY[i]);
-    }
-    if (iPOINTcnt > 2)
-        return 1;
-    if (iPOINT > 2)
-        return 2;
+    ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
+    for (int i = 0; i <= HPmax; i++)
+        ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", i, PX[i], i, PY[i]);
+}
 
+static Frame FrameOf()
+{
     double d = std::sqrt((PX[1] - PX[2]) * (PX[1] - PX[2]) + (PY[1] - PY[2]) * (PY[1] - PY[2]));
     double th = std::atan2(PY[2] - PY[1], PX[2] - PX[1]);
-    double sn = std::sin(th), cs = std::cos(th);
-    // The point (u, v) of the balloon frame: origin P1, u axis toward P2.
-    auto Fx = [&](double u, double v) { return PX[1] + (u * cs - v * sn); };
-    auto Fy = [&](double u, double v) { return PY[1] + (u * sn + v * cs); };
+    return Frame{d, th, std::sin(th), std::cos(th)};
+}
 
+// Selects the label's text style and takes its sizes at the group scale; returns the radius.
+static double TextSizes()
+{
     int cn = InTable(wCN, MOJI_H.size());
     Cnout(cn);
     MOJI_zw = MOJI_W[cn] * SCALE;
     MOJI_zh = MOJI_H[cn] * SCALE;
     MOJI_zd = MOJI_D[cn] * SCALE;
-    double r = MOJI_zh * 1.0;
-    double S = SCALE;
-    if (isTest == 2) {
+    double r = MOJI_zh * BAI;
+    if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
                   cn, MOJI_zw, MOJI_zh, MOJI_zd);
-        ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, 1.0, r);
+        ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, BAI, r);
     }
+    return r;
+}
 
+// The colour, the tip's arc, the two tangents that meet at the tip, and the circle.
+static void DrawCircle(const Frame &f, double r)
+{
     double a = r / SQRT2;
-    double t1x = Fx(a, a), t1y = Fy(a, a);               // circle at +45 degrees
-    double t2x = Fx(a, -a), t2y = Fy(a, -a);             // circle at -45 degrees
-    double kx = Fx(SQRT2 * r, 0), ky = Fy(SQRT2 * r, 0); // where the tangents meet
-    double lx = Fx(2 * r, 0), ly = Fy(2 * r, 0);         // where the leader begins
-
-    int clr = InTable(wSCLR, std::size(inRGB));
+    double t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
+    double t2x = f.X(a, -a), t2y = f.Y(a, -a);             // circle at -45 degrees
+    double kx = f.X(SQRT2 * r, 0), ky = f.Y(SQRT2 * r, 0); // where the tangents meet
+    double lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0);         // where the leader begins
+    int    clr = InTable(wSCLR, std::size(inRGB));
     S16RGBout(inRGB[clr]);
-    if (isTest == 2) {
+    if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", clr, inRGB[clr]);
-        SCtraceOut(PX[1], PY[1], r, 1.0, th, -PAI * 0.25, PAI / 2.001, -1.0);
+        SCtraceOut(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
     }
-    SCout(PX[1], PY[1], r, 1.0, th, -PAI * 0.25, PAI / 2.001, -1.0);
+    SCout(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
     SL3out(t1x, t1y, lx, ly, kx, ky);
     SL3out(t2x, t2y, lx, ly, kx, ky);
-    SOout(PX[1], PY[1], r, 1.0, th, 0.0, 2 * PAI, 0.95 * r);
+    SOout(PX[1], PY[1], r, 1.0, f.th, 0.0, 2 * PAI, RING * r);
+}
 
-    if (!(2 * r > d)) {
-        SL2out(lx, ly, PX[2], PY[2]);
-        if (isYA != 0)
-            SL3out(PX[2], PY[2], Fx(d - 3 * S, 1.5 * S), Fy(d - 3 * S, 1.5 * S),
-                   Fx(d - 3 * S, -1.5 * S), Fy(d - 3 * S, -1.5 * S));
-        if (isTEN != 0)
-            SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, 100.0);
-    }
+// The leader from the tip's end to the second point, with its arrow head and dot; none where
+// the circle reaches the second point.
+static void DrawLeader(const Frame &f, double r)
+{
+    if (2 * r > f.d)
+        return;
+    double S = SCALE, lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0), back = f.d - HEAD_LENGTH * S;
+    SL2out(lx, ly, PX[2], PY[2]);
+    if (isYA != 0)
+        SL3out(PX[2], PY[2], f.X(back, HEAD_HALF * S), f.Y(back, HEAD_HALF * S),
+               f.X(back, -HEAD_HALF * S), f.Y(back, -HEAD_HALF * S));
+    if (isTEN != 0)
+        SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, DOT);
+}
 
+// The label, full or half width, beside the first point.
+static void DrawLabel()
+{
     if (isNUM > LABELS - 1)
         isNUM = 1;
     int num = InTable(isNUM, LABELS);
     CC4out();
     char label[3];
     std::memcpy(label, isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num], sizeof label);
-    if (isTest == 2) {
+    if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, num);
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", FULLWIDTH_LABELS[num], num);
     }
-    MojiOutS(PX[1] + 0.05 * SCALE * moji_offset, PY[1], label);
-    return 0;
+    MojiOutS(PX[1] + OFFSET_UNIT * SCALE * moji_offset, PY[1], label);
+}
+
+int Kobarn1()
+{
+    SCALE = G_SCALE[InTable(GROUP, G_SCALE.size())];
+    if (isTest == LEVEL_BALLOON)
+        TracePoints();
+    if (iPOINTcnt > 2)
+        return BALLOON_POINT_COUNT;
+    if (iPOINT > 2)
+        return BALLOON_POINT_NUMBER;
+    Frame  f = FrameOf();
+    double r = TextSizes();
+    DrawCircle(f, r);
+    DrawLeader(f, r);
+    DrawLabel();
+    return BALLOON_DRAWN;
 }

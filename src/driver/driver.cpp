@@ -7,10 +7,10 @@
 
 #include "balloon/balloon.h"
 #include "driver/messages.h"
+#include "os/os.h"
 #include "reader/reader.h"
 #include "state/state.h"
 #include "text/format.h"
-#include "text/os.h"
 #include "text/textio.h"
 #include "writer/lines.h"
 #include "writer/writer.h"
@@ -22,7 +22,7 @@
 // goes, so that a full disk is not left full.
 [[noreturn]] static void Fail(int status, const char *message, const char *name)
 {
-    if (isTest == 0)
+    if (isTest == LEVEL_NONE)
         TextDiscard(&fpw, QVC_WORK);
     Stop(status, message, name);
 }
@@ -33,13 +33,13 @@ static int Overflow()
 {
     TextClose(&fp);
     if (!TextEmpty(&fpw)) // drops what the reader copied, and a write of it that failed
-        Fail(1, MSG_WRITE, QVC_WORK);
+        Fail(STATUS_FAILED, MSG_WRITE, QVC_WORK);
     OverflowOut(jd_limit);
     if (!TextFlush(&fpw)) // still open, so that a failed run removes it
-        Fail(1, MSG_WRITE, QVC_WORK);
+        Fail(STATUS_FAILED, MSG_WRITE, QVC_WORK);
     if (!TextClose(&fpw))
-        Stop(1, MSG_WRITE, QVC_WORK);
-    return 1;
+        Stop(STATUS_FAILED, MSG_WRITE, QVC_WORK);
+    return STATUS_FAILED;
 }
 
 // Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
@@ -68,72 +68,106 @@ static void Normalise()
         OsRename(at, QVC_LOWER, false);
 }
 
-int Transform(int argc, char **argv)
+// Decodes the options of the command line, which start with "-" or "/"; other arguments are
+// skipped.
+static void Options(int argc, char **argv)
 {
-    PAI = 3.141592653589793;
     for (int i = 1; i < argc; i++)
         if (argv[i][0] == '-' || argv[i][0] == '/')
             opt(argv[i]);
-    if (isTest == 2)
+    if (isTest == LEVEL_BALLOON)
         ConPrintf(stdout, "#### debug #### \n");
+}
 
-    // One run at a time in a directory; the command file is made anew before anything else, so
-    // that nothing standing at its name is written through.
-    // A run ended by a signal leaves no partial command file; a debug run keeps what it wrote.
-    if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true, isTest == 0))
-        Stop(-1, MSG_OPEN, QVC_WORK);
+// Holds the directory, creates the command file, brings the host's file to its name and opens
+// it. One run at a time in a directory; the command file is made anew before anything else, so
+// that nothing standing at its name is written through. A run ended by a signal leaves no
+// partial command file; a debug run keeps what it wrote.
+static void OpenFiles()
+{
+    if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true, isTest == LEVEL_NONE))
+        Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_WORK);
     Normalise();
-    // Only the exact name: where names ignore case, a "qvc_temp.txt" left behind is not the host's.
+    // Only the exact name: where names ignore case, the system would open a "qvc_temp.txt" that
+    // a refused rename left behind.
     if (!OsHasName(QVC_FILE) || !TextOpen(&fp, QVC_FILE, false)) {
         TextDiscard(&fpw, QVC_WORK);
-        Stop(-1, MSG_OPEN, QVC_FILE);
+        Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
     }
     TextInherit(&fpw, &fp); // the host's file keeps its permissions when it is replaced
+}
+
+// Counts the pieces of the host's file up to one past the limit, then goes back to its start:
+// the reader's trace shows the count before it reads. Returns the count.
+static unsigned CountAhead()
+{
+    char piece[PIECE];
+    while (fp.pieces <= jd_limit && TextGets(piece, sizeof piece, &fp) > 0)
+        continue; // the pieces are counted by the stream
+    unsigned count = fp.pieces;
+    if (fp.err || (count <= jd_limit && !TextRewind(&fp)))
+        Fail(STATUS_FAILED, MSG_READ, QVC_FILE);
+    return count;
+}
+
+// The count of pieces after the reader: what it took, and one more if there is more.
+static unsigned CountTaken()
+{
     char     piece[PIECE];
-    unsigned jd_xmax = 0;
-    if (isTest == 3) { // the reader's trace shows the count before it reads: count first
-        while (fp.pieces <= jd_limit && TextGets(piece, sizeof piece, &fp) > 0)
-            continue; // the pieces are counted by the stream
-        jd_xmax = fp.pieces;
-        if (fp.err)
-            Fail(1, MSG_READ, QVC_FILE);
-        if (jd_xmax > jd_limit)
-            return Overflow();
-        if (!TextRewind(&fp))
-            Fail(1, MSG_READ, QVC_FILE);
-    }
-    QV_PATTERN(jd_xmax, jd_limit);
-    if (isTest != 3) { // otherwise the count is what the reader took, and one more if there is
-        jd_xmax = fp.pieces + (TextGets(piece, sizeof piece, &fp) > 0 ? 1 : 0);
-        if (fp.err) // a read that failed is no end of file: the host's file stays
-            Fail(1, MSG_READ, QVC_FILE);
-        if (jd_xmax > jd_limit)
-            return Overflow();
-    }
+    unsigned taken = fp.pieces + (TextGets(piece, sizeof piece, &fp) > 0 ? 1 : 0);
+    if (fp.err) // a read that failed is no end of file: the host's file stays
+        Fail(STATUS_FAILED, MSG_READ, QVC_FILE);
+    return taken;
+}
+
+// Draws the balloon, or writes its error line, then the level's trailer and the restore block.
+static void DrawBalloon(unsigned jd_xmax)
+{
     int code = Kobarn1();
     ErrorOut(code);
-    if (isTest == 2) {
+    if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, LINE_TRAILER);
         ConPrintf(stdout, "# jd_xmax= %u stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
     }
-    if (isTest == 1)
+    if (isTest == LEVEL_TRAILER)
         TrailerOut(jd_xmax, stepcnt, KYlengTotal);
     IniZokusei();
+}
+
+// Ends the run: a debug run leaves its command file beside the host's; otherwise the command
+// file, on disk first so that a power loss leaves one or the other, replaces the host's file,
+// unless the user may not write that. Returns the exit status.
+static int Finish()
+{
     TextClose(&fp);
-    if (isTest != 0) {
+    if (isTest != LEVEL_NONE) {
         if (!TextClose(&fpw))
-            Stop(1, MSG_WRITE, QVC_WORK);
-        return 0;
+            Stop(STATUS_FAILED, MSG_WRITE, QVC_WORK);
+    } else {
+        if (!TextSync(&fpw))
+            Fail(STATUS_FAILED, MSG_WRITE, QVC_WORK);
+        if (!OsWritable(QVC_FILE)) {
+            TextClose(&fpw);
+            Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
+        }
+        if (!TextReplace(&fpw, QVC_WORK, QVC_FILE))
+            Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
     }
-    // The command file is on disk before it replaces the host's file, so that a power loss
-    // leaves one or the other; a host's file that the user may not write stays as it is.
-    if (!TextSync(&fpw))
-        Fail(1, MSG_WRITE, QVC_WORK);
-    if (!OsWritable(QVC_FILE)) {
-        TextClose(&fpw);
-        Stop(-1, MSG_OPEN, QVC_FILE);
-    }
-    if (!TextReplace(&fpw, QVC_WORK, QVC_FILE))
-        Stop(-1, MSG_OPEN, QVC_FILE);
+    OsUnlock(); // the next run need not wait for this process to go
     return 0;
+}
+
+int Transform(int argc, char **argv)
+{
+    PAI = 3.141592653589793;
+    Options(argc, argv);
+    OpenFiles();
+    unsigned jd_xmax = 0;
+    if (isTest == LEVEL_READER && (jd_xmax = CountAhead()) > jd_limit)
+        return Overflow();
+    QV_PATTERN(jd_xmax, jd_limit);
+    if (isTest != LEVEL_READER && (jd_xmax = CountTaken()) > jd_limit)
+        return Overflow();
+    DrawBalloon(jd_xmax);
+    return Finish();
 }

@@ -1,7 +1,7 @@
 // balloon: adds one numbered balloon to the drawing that the host CAD program handed over in
 // the interchange file of the working directory.
 #include "driver/driver.h"
-#include "text/os.h"
+#include "os/os.h"
 
 int main(int argc, char **argv)
 {

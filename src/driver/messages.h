@@ -8,6 +8,10 @@
 #define QVC_FILE "QVC_TEMP.TXT"  // the interchange file
 #define QVC_WORK "QVC_TEMP.$$$"  // the command file under construction
 
+// The exit statuses: 0 for a run that ended as it should, these for the others
+constexpr int STATUS_FAILED = 1;    // a read or write failed, or the file is over the line limit
+constexpr int STATUS_NOT_OPEN = -1; // a file cannot be opened or replaced (255 to a POSIX host)
+
 // The messages of a stopped run, each followed by the file's name and " \n" (see Stop)
 #define MSG_OPEN "Cannot open file"
 #define MSG_WRITE "Cannot write file"

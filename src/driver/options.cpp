@@ -49,7 +49,7 @@ void opt(char *argument)
             isTEN = Rem(ReadInt(value), 2);
         break;
     case 't': // debug level from one digit 1 to 6
-        isTest = 0;
+        isTest = LEVEL_NONE;
         if (has && value[0] >= '1' && value[0] <= '6')
             isTest = value[0] - '0';
         break;
@@ -67,7 +67,7 @@ void opt(char *argument)
         ConPrintf(stderr, MSG_OPTION);
         break;
     }
-    if (isTest > 2) {
+    if (isTest >= LEVEL_READER) { // the options are echoed from the reader's level on
         ConPrintf(stdout, "# --- command line option ---------------\n");
         ConPrintf(stdout, "# --- wLC1=(%d)/(1--9)  wLC2=(%d)/(1--9)  wCN=(%d)/(0--9)\n", wLC1, wLC2,
                   wCN);

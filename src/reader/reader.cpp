@@ -71,7 +71,7 @@ void Point(const Piece &ln)
         x = PX[iPOINT];
         y = PY[iPOINT];
     }
-    if (isTest != 3 || marker == '+')
+    if (isTest != LEVEL_READER || marker == '+')
         return;
     const char *shown = marker == ' ' ? "   " : marker == '/' ? "/  " : "-  ";
     ConPrintf(stdout, "##  hp%d%s%.2f %.2f \n", iPOINT, shown, x, y);
@@ -204,7 +204,7 @@ int QV_PATTERN(unsigned jd_xmax, unsigned limit)
         int         n = TextPiece(&fp, &s, spare);
         if (n == 0)
             break;
-        if (isTest == 3) {
+        if (isTest == LEVEL_READER) {
             char buf[PIECE]; // the piece as a text of its own
             std::memcpy(buf, s, n);
             buf[n] = '\0';

@@ -11,6 +11,14 @@ constexpr int STYLES = 16;    // slots of the text size tables: "cn0" in 0, styl
 constexpr int NOT_TAKEN = 20; // a first-value copy that no record has given yet
 constexpr int HPmax = 3;      // highest point number with a slot in PX and PY
 
+// Debug levels of option -t (isTest). At every level but the first the command file stays in
+// 'QVC_TEMP.$$$' and the host's file is left as it is; from the reader's level on, the options
+// are echoed too.
+constexpr int LEVEL_NONE = 0;    // no trace: the command file replaces the host's file
+constexpr int LEVEL_TRAILER = 1; // two trailer lines end the command file
+constexpr int LEVEL_BALLOON = 2; // the balloon's trace on the console
+constexpr int LEVEL_READER = 3;  // the reader's trace of each piece, after a count of them
+
 #define VAR(type, name, init) extern type name;
 #define TAB(type, name, count, init) extern std::array<type, count> name;
 #include "state/state_vars.h"

@@ -2,7 +2,7 @@
 // platforms is in os.h.
 #include "text/textio.h"
 
-#include "text/os.h"
+#include "os/os.h"
 
 #include <algorithm>
 #include <cstring>

@@ -58,9 +58,9 @@ void MojiOutS(double x, double y, const char *text)
 
 void ErrorOut(int code)
 {
-    if (code == 2)
+    if (code == BALLOON_POINT_NUMBER)
         TextPrintf(&fpw, LINE_NUMBER);
-    else if (code == 1)
+    else if (code == BALLOON_POINT_COUNT)
         TextPrintf(&fpw, LINE_COUNT);
 }
 

@@ -4,6 +4,11 @@
 
 #include <cstddef>
 
+// What Kobarn1 found: a balloon drawn, or the instruction-data error that stopped it.
+constexpr int BALLOON_DRAWN = 0;
+constexpr int BALLOON_POINT_COUNT = 1;  // three or more point records
+constexpr int BALLOON_POINT_NUMBER = 2; // a last point numbered 3 or more
+
 // Copies a comment or "bz" piece of the interchange file, n characters at s, as one line: a
 // piece without a line end (the last line of a file without one, the first part of a longer
 // line) is ended all the same, so that every command after it stands on a line of its own.
@@ -36,8 +41,8 @@ void CC4out();
 // Writes a text at (x, y); the quote opens the text, which runs to the line end unclosed.
 void MojiOutS(double x, double y, const char *text);
 
-// Writes the instruction-data error line for the balloon's error code 1 or 2; nothing for
-// another code.
+// Writes the instruction-data error line for the balloon's error code; nothing for
+// a drawn balloon.
 void ErrorOut(int code);
 
 // Writes the two trailer lines of debug level 1: line count, last stage, length total.

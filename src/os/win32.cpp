@@ -1,7 +1,7 @@
 // The file system and the console on Windows. Other programs (virus scanners, indexers, cloud
 // sync, the host closing late) open fresh files for moments: what fails only because of them is
 // tried again for a while, as installers and build tools on Windows do.
-#include "text/os.h"
+#include "os/os.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <aclapi.h>

@@ -1,5 +1,5 @@
 // The file system and the standard streams on POSIX systems.
-#include "text/os.h"
+#include "os/os.h"
 
 #include <cerrno>
 #include <csignal>

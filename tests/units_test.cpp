@@ -79,7 +79,7 @@ void ExpectAsTheCLibrary(const std::string &text, char conv)
     double want = 77, got = 77;
     int    wantInt = 77, gotInt = 77, end = -1;
     int    n = CScan(text.c_str(), conv, &want, &wantInt, &end);
-    Scan   sc = ScanFrom(text.data(), static_cast<int>(text.size()), 1);
+    Scan   sc = ScanFrom(text.data(), text.size(), 1);
     bool   k = conv == 'f'   ? ScanDouble(sc, got)
                : conv == 'd' ? ScanInt(sc, gotInt)
                              : ScanHex(sc, gotInt);
@@ -100,7 +100,7 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
     // "nan(1)" whole and fails on "nan(" alone): the scanner's own reading, in every C library.
     for (const char *f : {"nan(1) 4", "NaN("}) {
         double d = 0;
-        Scan   sc = ScanFrom(f, static_cast<int>(std::strlen(f)), 1);
+        Scan   sc = ScanFrom(f, std::strlen(f), 1);
         EXPECT_TRUE(ScanDouble(sc, d) && std::isnan(d) && sc.p == f + 3) << f;
     }
     // On these fields the Windows C runtime under Wine (msvcrt, which the tool links; ucrtbase

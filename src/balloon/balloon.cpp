@@ -63,17 +63,18 @@ struct Frame {
 };
 
 // An index that lies outside its table is taken as 0.
-static int InTable(int i, std::size_t count)
+static std::size_t InTable(int i, std::size_t count)
 {
-    return i >= 0 && static_cast<std::size_t>(i) < count ? i : 0;
+    return i >= 0 && static_cast<std::size_t>(i) < count ? static_cast<std::size_t>(i) : 0;
 }
 
 // The balloon trace's list of the points read.
 static void TracePoints()
 {
     ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
-    for (int i = 0; i <= HPmax; i++)
-        ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", i, PX[i], i, PY[i]);
+    for (std::size_t i = 0; i <= HPmax; i++)
+        ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", static_cast<int>(i), PX[i],
+                  static_cast<int>(i), PY[i]);
 }
 
 static Frame FrameOf()
@@ -86,15 +87,15 @@ static Frame FrameOf()
 // Selects the label's text style and takes its sizes at the group scale; returns the radius.
 static double TextSizes()
 {
-    int cn = InTable(wCN, MOJI_H.size());
-    Cnout(cn);
+    std::size_t cn = InTable(wCN, MOJI_H.size());
+    Cnout(static_cast<int>(cn));
     MOJI_zw = MOJI_W[cn] * SCALE;
     MOJI_zh = MOJI_H[cn] * SCALE;
     MOJI_zd = MOJI_D[cn] * SCALE;
     double r = MOJI_zh * BAI;
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
-                  cn, MOJI_zw, MOJI_zh, MOJI_zd);
+                  static_cast<int>(cn), MOJI_zw, MOJI_zh, MOJI_zd);
         ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, BAI, r);
     }
     return r;
@@ -103,15 +104,15 @@ static double TextSizes()
 // The colour, the tip's arc, the two tangents that meet at the tip, and the circle.
 static void DrawCircle(const Frame &f, double r)
 {
-    double a = r / SQRT2;
-    double t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
-    double t2x = f.X(a, -a), t2y = f.Y(a, -a);             // circle at -45 degrees
-    double kx = f.X(SQRT2 * r, 0), ky = f.Y(SQRT2 * r, 0); // where the tangents meet
-    double lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0);         // where the leader begins
-    int    clr = InTable(wSCLR, std::size(inRGB));
+    double      a = r / SQRT2;
+    double      t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
+    double      t2x = f.X(a, -a), t2y = f.Y(a, -a);             // circle at -45 degrees
+    double      kx = f.X(SQRT2 * r, 0), ky = f.Y(SQRT2 * r, 0); // where the tangents meet
+    double      lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0);         // where the leader begins
+    std::size_t clr = InTable(wSCLR, std::size(inRGB));
     S16RGBout(inRGB[clr]);
     if (isTest == LEVEL_BALLOON) {
-        ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", clr, inRGB[clr]);
+        ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", static_cast<int>(clr), inRGB[clr]);
         SCtraceOut(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
     }
     SCout(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
@@ -140,13 +141,14 @@ static void DrawLabel()
 {
     if (isNUM > LABELS - 1)
         isNUM = 1;
-    int num = InTable(isNUM, LABELS);
+    std::size_t num = InTable(isNUM, LABELS);
     CC4out();
     char label[3];
     std::memcpy(label, isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num], sizeof label);
     if (isTest == LEVEL_BALLOON) {
-        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, num);
-        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", FULLWIDTH_LABELS[num], num);
+        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, static_cast<int>(num));
+        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", FULLWIDTH_LABELS[num],
+                  static_cast<int>(num));
     }
     MojiOutS(PX[1] + OFFSET_UNIT * SCALE * moji_offset, PY[1], label);
 }

@@ -15,16 +15,16 @@ namespace
 // One piece of the input as read, line end included.
 struct Piece {
     const char *s;
-    int         n;
+    size_t      n;
 };
 
 // Character k of the piece, counted from 1; -1 beyond its end, which matches no test.
-int At(const Piece &ln, int k)
+int At(const Piece &ln, size_t k)
 {
     return k <= ln.n ? static_cast<unsigned char>(ln.s[k - 1]) : -1;
 }
 
-Scan From(const Piece &ln, int col)
+Scan From(const Piece &ln, size_t col)
 {
     return ScanFrom(ln.s, ln.n, col);
 }
@@ -37,9 +37,9 @@ void First(int &copy, int value)
 }
 
 // Scans n doubles into consecutive table entries; stops at the first that does not convert.
-template <typename Table> void Doubles(Scan sc, Table &t, int first, int n)
+template <typename Table> void Doubles(Scan sc, Table &t, size_t first, size_t n)
 {
-    for (int i = first; i < first + n; i++)
+    for (size_t i = first; i < first + n; i++)
         ScanDouble(sc, t[i]);
 }
 
@@ -65,11 +65,12 @@ void Point(const Piece &ln)
     bool   slot = iPOINT >= 0 && iPOINT <= HPmax;
     double x = 0.0, y = 0.0; // shown for a number without a slot
     if (slot) {
+        auto k = static_cast<size_t>(iPOINT);
         Scan xy = From(ln, marker == ' ' ? 4 : 5);
-        ScanDouble(xy, PX[iPOINT]);
-        ScanDouble(xy, PY[iPOINT]);
-        x = PX[iPOINT];
-        y = PY[iPOINT];
+        ScanDouble(xy, PX[k]);
+        ScanDouble(xy, PY[k]);
+        x = PX[k];
+        y = PY[k];
     }
     if (isTest != LEVEL_READER || marker == '+')
         return;
@@ -201,7 +202,7 @@ int QV_PATTERN(unsigned jd_xmax, unsigned limit)
     char spare[PIECE];
     for (unsigned jd_x = 0; jd_x != limit; jd_x++) {
         const char *s;
-        int         n = TextPiece(&fp, &s, spare);
+        size_t      n = TextPiece(&fp, &s, spare);
         if (n == 0)
             break;
         if (isTest == LEVEL_READER) {

@@ -13,25 +13,25 @@ namespace
 
 // The output of one FormatV call, bounded by its capacity.
 struct Out {
-    char *p;
-    int   n;
-    int   cap;
+    char  *p;
+    size_t n;
+    size_t cap;
 };
 
 // Appends n characters of s, padded on the left with pad to width.
-void Put(Out &o, const char *s, int n, int width, char pad)
+void Put(Out &o, const char *s, size_t n, size_t width, char pad)
 {
-    for (int i = n; i < width; i++)
-        if (o.n < o.cap - 1)
+    for (size_t i = n; i < width; i++)
+        if (o.n + 1 < o.cap)
             o.p[o.n++] = pad;
-    for (int i = 0; i < n; i++)
-        if (o.n < o.cap - 1)
+    for (size_t i = 0; i < n; i++)
+        if (o.n + 1 < o.cap)
             o.p[o.n++] = s[i];
 }
 
 } // namespace
 
-int FormatV(char *out, int cap, const char *fmt, va_list ap)
+size_t FormatV(char *out, size_t cap, const char *fmt, va_list ap)
 {
     Out  o{out, 0, cap};
     char num[400]; // the longest fixed-point double with up to 60 decimals
@@ -46,9 +46,10 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
             pad = '0';
             f++;
         }
-        int width = 0, prec = 6;
+        size_t width = 0;
+        int    prec = 6;
         for (; *f >= '0' && *f <= '9'; f++)
-            width = width * 10 + (*f - '0');
+            width = width * 10 + static_cast<size_t>(*f - '0');
         if (*f == '.') {
             prec = 0;
             for (f++; *f >= '0' && *f <= '9'; f++)
@@ -77,7 +78,7 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
             break;
         case 's': {
             const char *s = va_arg(ap, const char *);
-            Put(o, s, static_cast<int>(std::strlen(s)), 0, ' ');
+            Put(o, s, std::strlen(s), 0, ' ');
             continue;
         }
         case '%':
@@ -86,11 +87,11 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
         default: // a conversion the formatter does not know stands as it is, not dropped
             if (*f == '\0')
                 f--;
-            Put(o, conv, static_cast<int>(f + 1 - conv), 0, ' ');
+            Put(o, conv, static_cast<size_t>(f + 1 - conv), 0, ' ');
             continue;
         }
         if (r.ec == std::errc{})
-            Put(o, num, static_cast<int>(r.ptr - num), width, pad);
+            Put(o, num, static_cast<size_t>(r.ptr - num), width, pad);
     }
     o.p[o.n] = '\0';
     return o.n;
@@ -100,8 +101,8 @@ int FormatV(char *out, int cap, const char *fmt, va_list ap)
 static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
 static void PrintV(TextFile *t, FILE *f, const char *fmt, va_list ap)
 {
-    char line[4096];
-    int  n = FormatV(line, sizeof line, fmt, ap);
+    char   line[4096];
+    size_t n = FormatV(line, sizeof line, fmt, ap);
     if (t != nullptr)
         TextWrite(t, line, n);
     else

@@ -15,7 +15,7 @@
 #endif
 
 // Formats into out (cap bytes, NUL-terminated, cut short if needed); returns the length.
-int FormatV(char *out, int cap, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
+size_t FormatV(char *out, size_t cap, const char *fmt, va_list ap) PRINTF_LIKE(3, 0);
 
 // Appends a formatted text to a file of the text layer.
 void TextPrintf(TextFile *t, const char *fmt, ...) PRINTF_LIKE(2, 3);

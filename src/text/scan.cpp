@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-Scan ScanFrom(const char *s, int n, int col)
+Scan ScanFrom(const char *s, size_t n, size_t col)
 {
     if (col > n)
         return Scan{s + n, s + n, true}; // nothing to scan: every field fails
@@ -53,7 +53,7 @@ static bool Digits(Scan &sc, int base, uint64_t &mag)
     mag = 0;
     for (int d; sc.p < sc.end && (d = Digit(*sc.p, base)) >= 0; sc.p++)
         if (mag <= UINT32_MAX)
-            mag = mag * base + d;
+            mag = mag * static_cast<unsigned>(base) + static_cast<unsigned>(d);
     if (sc.p == start)
         sc.ok = false;
     return sc.ok;
@@ -125,7 +125,7 @@ static long DecimalRun(const char *p, const char *end, uint64_t &mant)
 {
     const char *start = p;
     for (; p < end && static_cast<unsigned>(*p - '0') <= 9; p++)
-        mant = mant * 10 + (*p - '0');
+        mant = mant * 10 + static_cast<unsigned>(*p - '0');
     return p - start;
 }
 

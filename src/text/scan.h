@@ -2,6 +2,8 @@
 // formatted input reads "%d", "%x" and "%lf", shared by the reader and the option decoder.
 #pragma once
 
+#include <cstddef>
+
 // A scan over part of a line. Once a field fails to convert, every later field fails too.
 struct Scan {
     const char *p;   // next character
@@ -10,7 +12,7 @@ struct Scan {
 };
 
 // Starts a scan at character col (counted from 1) of the n characters at s.
-Scan ScanFrom(const char *s, int n, int col);
+Scan ScanFrom(const char *s, size_t n, size_t col);
 
 // Each reads one field into v and returns true; on failure v keeps its value.
 // Integers outside the 32-bit range saturate at the nearest limit.

@@ -52,7 +52,8 @@ static bool Fill(TextFile *t)
 static const char *LineEnd(const char *p, size_t n)
 {
     const char *lf = static_cast<const char *>(std::memchr(p, '\n', n));
-    const char *cr = static_cast<const char *>(std::memchr(p, '\r', lf ? lf - p : n));
+    const char *cr =
+        static_cast<const char *>(std::memchr(p, '\r', lf ? static_cast<size_t>(lf - p) : n));
     return cr ? cr : lf;
 }
 
@@ -69,11 +70,11 @@ static size_t WholeCharacters(const char *s, size_t n)
 {
     size_t i = 0;
     while (i + 1 < n)
-        i += IsLead(s[i]) ? 2 : 1;
+        i += IsLead(s[i]) ? 2u : 1u;
     return i == n - 1 && IsLead(s[i]) ? n - 1 : n;
 }
 
-int TextGets(char *s, int cap, TextFile *t)
+size_t TextGets(char *s, size_t cap, TextFile *t)
 {
     size_t n = 0, room = cap - 1;
     while (n < room) {
@@ -82,7 +83,7 @@ int TextGets(char *s, int cap, TextFile *t)
         const char *p = t->buf + t->pos;
         size_t      k = std::min(room - n, t->len - t->pos);
         const char *e = LineEnd(p, k);
-        size_t      m = e ? e - p : k;
+        size_t      m = e ? static_cast<size_t>(e - p) : k;
         std::memcpy(s + n, p, m);
         n += m;
         t->pos += m;
@@ -104,19 +105,19 @@ int TextGets(char *s, int cap, TextFile *t)
     }
     s[n] = '\0';
     t->pieces += n > 0 ? 1 : 0;
-    return static_cast<int>(n);
+    return n;
 }
 
-int TextPiece(TextFile *t, const char **s, char *spare)
+size_t TextPiece(TextFile *t, const char **s, char *spare)
 {
     char       *p = t->buf + t->pos;
-    const char *e = LineEnd(p, std::min<size_t>(t->len - t->pos, PIECE - 1));
+    const char *e = LineEnd(p, std::min(t->len - t->pos, PIECE - 1));
     if (e == nullptr || (*e == '\r' && (e + 1 == t->buf + t->len || e[1] != '\n'))) {
         // not whole here, or a lone CR, which stays in the piece
         *s = spare;
         return TextGets(spare, PIECE, t);
     }
-    size_t n = e - p + 1;
+    size_t n = static_cast<size_t>(e - p) + 1;
     t->pos += n;
     if (*e == '\r') { // CR LF is one line end
         p[n - 1] = '\n';
@@ -124,7 +125,7 @@ int TextPiece(TextFile *t, const char **s, char *spare)
     }
     t->pieces++;
     *s = p;
-    return static_cast<int>(n);
+    return n;
 }
 
 bool TextRewind(TextFile *t)
@@ -161,12 +162,13 @@ static void Append(TextFile *t, const char *s, size_t n)
 void TextWrite(TextFile *t, const char *s, size_t n)
 {
     for (const char *end = s + n; s < end;) {
-        const char *lf = static_cast<const char *>(std::memchr(s, '\n', end - s));
+        size_t      left = static_cast<size_t>(end - s);
+        const char *lf = static_cast<const char *>(std::memchr(s, '\n', left));
         if (lf == nullptr) {
-            Append(t, s, end - s);
+            Append(t, s, left);
             break;
         }
-        TextWriteLine(t, s, lf - s);
+        TextWriteLine(t, s, static_cast<size_t>(lf - s));
         s = lf + 1;
     }
 }

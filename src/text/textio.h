@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 
-constexpr int PIECE = 255; // one piece of a line: at most 254 characters and the terminator
+constexpr size_t PIECE = 255; // one piece of a line: at most 254 characters and the terminator
 
 // A file opened through the text layer: CR LF read as one line end, line end written as CR LF.
 struct TextFile {
@@ -30,12 +30,12 @@ bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded = false)
 // of them, NUL-terminated. A piece cut short of its line end never ends in the first byte of a
 // Shift_JIS double-byte character: that byte begins the next piece. Returns the number of
 // characters read; 0 at end of file or on error (t->err tells which).
-int TextGets(char *s, int cap, TextFile *t);
+size_t TextGets(char *s, size_t cap, TextFile *t);
 
 // Reads the next piece as TextGets does, in place where it lies whole in the stream's buffer,
 // otherwise into spare (PIECE bytes): *s points at its characters, not NUL-terminated, until the
 // next read of t. Returns their number; 0 at end of file or on error.
-int TextPiece(TextFile *t, const char **s, char *spare);
+size_t TextPiece(TextFile *t, const char **s, char *spare);
 
 // Goes back to the start of a file opened for reading; false when that is not possible.
 bool TextRewind(TextFile *t);

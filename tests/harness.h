@@ -25,13 +25,9 @@ enum class As {
     StdoutClosed, // with standard output closed
     TermIgnored,  // with SIGTERM ignored
 };
-#ifdef _WIN32
-constexpr bool kPosix = false; // Kill terminates: it sends no signal
-constexpr bool kRoot = true;   // As::OtherUser: the read-only attribute stands in
-#else
-constexpr bool    kPosix = true; // Kill sends a signal
-extern const bool kRoot;         // the tests run as root
-#endif
+extern const bool kPosix; // Kill sends a signal (POSIX); on Windows it terminates
+extern const bool kRoot;  // As::OtherUser can run: as root on POSIX; on Windows always, where the
+                          // read-only attribute stands in for another user
 
 // Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") or of the
 // system (a path) in dir with args, passed as they are, its output in out and err ("": none).
@@ -49,3 +45,13 @@ struct Outcome {
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
               const char *program = "balloon", As as = As::Caller);
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
+
+// What differs between the platforms in setting up a case (harness_posix.cpp, harness_win32.cpp):
+// a host's file that the user of As::OtherUser may not write in a directory it may write; the
+// hidden and system attributes (nothing on POSIX); a FIFO (nothing on Windows); attributes
+// cleared so that a scratch directory can go.
+void ForbidWrites(const std::string &dir, const std::string &file);
+void MakeHidden(const std::string &file);
+bool IsHidden(const std::string &file);
+void MakeFifo(const std::string &path);
+void Release(const std::string &file);

@@ -121,12 +121,12 @@ static bool TooLarge(const char *p, const char *end, bool hex)
 
 // Appends the run of decimal digits at p, ending at end at the latest, to mant; returns its
 // length.
-static long DecimalRun(const char *p, const char *end, uint64_t &mant)
+static size_t DecimalRun(const char *p, const char *end, uint64_t &mant)
 {
     const char *start = p;
     for (; p < end && static_cast<unsigned>(*p - '0') <= 9; p++)
         mant = mant * 10 + static_cast<unsigned>(*p - '0');
-    return p - start;
+    return static_cast<size_t>(p - start);
 }
 
 // The common plain decimal ("-12.375") without the general conversion, which would double the
@@ -141,7 +141,7 @@ static bool PlainDecimal(Scan &sc, double &v)
         return false;
     const char *p = t.p, *end = t.end;
     uint64_t    mant = 0;
-    long        whole = DecimalRun(p, end, mant), decimals = 0;
+    size_t      whole = DecimalRun(p, end, mant), decimals = 0;
     p += whole;
     if (p < end && *p == '.') {
         decimals = DecimalRun(p + 1, end, mant);
@@ -169,9 +169,9 @@ static bool Word(const char *p, const char *end, const char *word)
 }
 
 // Skips the digits of base (and one point, where point) at p; returns how many digits it took.
-static long Mantissa(const char *&p, const char *end, int base)
+static size_t Mantissa(const char *&p, const char *end, int base)
 {
-    long n = 0;
+    size_t n = 0;
     bool point = false;
     for (; p < end && (Digit(*p, base) >= 0 || (*p == '.' && !point)); p++) {
         if (*p == '.')
@@ -209,7 +209,7 @@ bool ScanDouble(Scan &sc, double &v)
     } else {
         bool        hex = Word(p, end, "0x");
         const char *first = hex ? p + 2 : p, *last = first;
-        long        digits = Mantissa(last, end, hex ? 16 : 10);
+        size_t      digits = Mantissa(last, end, hex ? 16 : 10);
         if (digits == 0 && (!hex || last == first)) { // no digits, or "0x" followed by no point
             sc.ok = false;
             return false;

@@ -1,0 +1,38 @@
+// balloon-preview: draws a command file of the balloon tool (Shift_JIS, CR LF) as an SVG picture,
+// so that a person can see what the host would draw. read.cpp turns the command file into the
+// elements of a picture, svg.cpp draws them, main.cpp takes the command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+constexpr double kPi = 3.141592653589793;
+
+struct Point {
+    double x, y;
+};
+
+// One element of the picture, in drawing coordinates (y up).
+struct Element {
+    enum Kind { Mask, Stroke, Fill, Ring, Label } kind;
+    std::vector<Point> pts;   // Mask, Stroke, Fill: the outline; Ring: outer, then inner loop
+    size_t             outer; // Ring: points of the outer loop
+    std::string        text;  // Label: UTF-8
+    double             size;  // Label: text height
+    std::string        colour;
+};
+
+struct Picture {
+    std::vector<Element>     elements;
+    std::vector<std::string> captions; // error lines, decoded
+};
+
+// Shift_JIS to UTF-8, as far as the tool writes it; other characters become U+FFFD.
+std::string Decode(const std::string &s);
+
+// Reads the command file into the picture; false, with a message, when it cannot be read.
+bool Read(const std::string &path, Picture &pic);
+
+// The picture as SVG: fitted to the elements and captions with a margin, the y axis turned to
+// point down; masks below, texts above everything else.
+std::string Svg(const Picture &pic);

@@ -1,0 +1,121 @@
+// The picture drawn as SVG.
+#include "preview/preview.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+namespace
+{
+
+std::string Num(double x)
+{
+    char        buf[64];
+    auto        r = std::to_chars(buf, buf + sizeof buf, std::fabs(x) < 5e-4 ? 0.0 : x,
+                                  std::chars_format::fixed, 3);
+    std::string s(buf, r.ptr);
+    while (s.back() == '0')
+        s.pop_back();
+    if (s.back() == '.')
+        s.pop_back();
+    return s;
+}
+
+std::string Escape(const std::string &s)
+{
+    std::string out;
+    for (char c : s) {
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Fonts for the labels and captions: Japanese ones first, for the full-width characters.
+const char kFonts[] = "'Noto Sans CJK JP', 'Noto Sans JP', 'IPAexGothic', 'IPAGothic', "
+                      "'Yu Gothic', 'Meiryo', 'MS Gothic', 'Hiragino Sans', sans-serif";
+
+// Width of a decoded text in units of its font size: full width from U+0800 on (three bytes).
+double TextWidth(const std::string &utf8)
+{
+    double w = 0;
+    for (char ch : utf8) { // counted at each character's first byte
+        auto c = static_cast<unsigned char>(ch);
+        w += c >= 0xE0 ? 1.0 : c < 0x80 || c >= 0xC0 ? 0.6 : 0;
+    }
+    return w;
+}
+
+} // namespace
+
+std::string Svg(const Picture &pic)
+{
+    double minx = 1e300, miny = 1e300, maxx = -1e300, maxy = -1e300;
+    for (const Element &e : pic.elements)
+        for (const Point &p : e.pts) {
+            double pad = e.kind == Element::Label ? e.size : 0;
+            minx = std::min(minx, p.x - pad), maxx = std::max(maxx, p.x + pad);
+            miny = std::min(miny, p.y - pad), maxy = std::max(maxy, p.y + pad);
+        }
+    if (minx > maxx)
+        minx = miny = 0, maxx = maxy = 10;
+    double span = std::max({maxx - minx, maxy - miny, 1e-6}), margin = span * 0.08;
+    double line = span / 250, width = maxx - minx + 2 * margin, height = maxy - miny + 2 * margin;
+    double caption = pic.captions.empty() ? 0 : span / 14;
+    double lines = static_cast<double>(pic.captions.size()); // the captions above the drawing
+    for (const std::string &c : pic.captions) // a caption runs past the drawing: widen the view
+        maxx = std::max(maxx, minx + TextWidth(c) * caption * 0.8);
+    width = maxx - minx + 2 * margin;
+    auto X = [&](double x) { return Num(x - minx + margin); };
+    auto Y = [&](double y) { return Num(maxy - y + margin + caption * lines); };
+
+    std::ostringstream o;
+    o << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"480\" height=\""
+      << Num(480 * (height + caption * lines) / width) << "\" viewBox=\"0 0 " << Num(width) << " "
+      << Num(height + caption * lines) << "\">\n";
+    o << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    for (size_t i = 0; i < pic.captions.size(); i++)
+        o << "<text x=\"" << Num(margin) << "\" y=\"" << Num(caption * static_cast<double>(i + 1))
+          << "\" font-size=\"" << Num(caption * 0.8) << "\" font-family=\"" << kFonts
+          << "\" fill=\"#c00000\">" << Escape(pic.captions[i]) << "</text>\n";
+    // masks, then lines and solids in file order, then texts
+    auto layer = [](const Element *e) {
+        return e->kind == Element::Mask ? 0 : e->kind == Element::Label ? 2 : 1;
+    };
+    std::vector<const Element *> order;
+    for (const Element &e : pic.elements)
+        order.push_back(&e);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const Element *a, const Element *b) { return layer(a) < layer(b); });
+    for (const Element *ep : order) {
+        const Element &e = *ep;
+        std::string    pts;
+        for (size_t i = 0; i < e.pts.size(); i++) {
+            pts += i == 0 || (e.kind == Element::Ring && i == e.outer) ? "M" : " L";
+            pts += X(e.pts[i].x);
+            pts += ' ';
+            pts += Y(e.pts[i].y);
+        }
+        if (e.kind == Element::Stroke)
+            o << "<path d=\"" << pts << "\" fill=\"none\" stroke=\"" << e.colour
+              << "\" stroke-width=\"" << Num(line) << "\" stroke-linejoin=\"round\"/>\n";
+        else if (e.kind != Element::Label)
+            o << "<path d=\"" << pts << " Z\" fill=\""
+              << (e.kind == Element::Mask ? "#ffffff" : e.colour) << "\" fill-rule=\"evenodd\"/>\n";
+        else
+            o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y) << "\" font-size=\""
+              << Num(e.size > 0 ? e.size : span / 20) << "\" font-family=\"" << kFonts
+              << "\" fill=\"" << e.colour
+              << "\" text-anchor=\"middle\" dominant-baseline=\"central\">" << Escape(e.text)
+              << "</text>\n";
+    }
+    o << "</svg>\n";
+    return o.str();
+}

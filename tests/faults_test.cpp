@@ -64,6 +64,7 @@ const std::string kOpenTxt = "Cannot open file: QVC_TEMP.TXT \n";
 const std::string kOpenWork = "Cannot open file: QVC_TEMP.$$$ \n";
 const std::string kWrite = "Cannot write file: QVC_TEMP.$$$ \n";
 const std::string kRead = "Cannot read file: QVC_TEMP.TXT \n";
+const std::string kReadFault = "os fault: read\n" + kRead; // the second read of the host's file
 const char       *T = "QVC_TEMP.TXT", *W = "QVC_TEMP.$$$", *L = "qvc_temp.txt";
 const char       *S1 = "QVC_x2x2.$$", *S2 = "QVC_x2x2.$$$", *Out = "../o/victim.txt";
 const char       *TW = "QVC_TEMP.$$$ QVC_TEMP.TXT";
@@ -74,8 +75,9 @@ enum class Taken { Nothing, Directory, File, ReadOnlyFile, SymLink, HardLink, Co
 enum class On { Both, Posix, Windows };
 
 // One situation: the host's file (nullptr: none), what takes a name before the run, how the
-// tool runs (hold: while another program holds that name as share says, for holdMs; overflow:
-// a host's file over the line limit), and the status, message and names it must leave.
+// tool runs (hold: while another program holds that name as share says, for holdMs; fault: the
+// call of the floor that fails, see faultseam.cpp; overflow: a host's file over the line limit),
+// and the status, message and names it must leave.
 struct FailureCase {
     const char *what, *host = T;
     enum { Plain, Private, Hidden } mode = Plain;
@@ -83,7 +85,8 @@ struct FailureCase {
     Taken       kind = Taken::Nothing;
     const char *target = "", *arg = "";
     As          as = As::Caller;
-    bool        readFails = false, deep = false, overflow = false;
+    const char *fault = nullptr;
+    bool        deep = false, overflow = false;
     const char *hold = nullptr, *share = "0", *holdMs = "1200";
     int         status = 0;
     std::string err = "";
@@ -106,8 +109,8 @@ const FailureCase kFailures[] = {
     {.what = "output under a file-size limit", .as = As::FileLimit, .status = 1, .err = kWrite, .on = On::Posix},
     {.what = "overflow after a write error", .as = As::FileLimit, .overflow = true, .status = 1, .left = TW, .on = On::Posix},
     {.what = "overflow line not written (the message neither)", .as = As::NoRoom, .overflow = true, .status = 1, .on = On::Posix},
-    {.what = "read error part way through", .readFails = true, .status = 1, .err = kRead},
-    {.what = "read error at the tracing level", .arg = "-t3", .readFails = true, .status = 1, .err = kRead, .left = TW},
+    {.what = "read error part way through", .fault = "read 2", .status = 1, .err = kReadFault},
+    {.what = "read error at the tracing level", .arg = "-t3", .fault = "read 2", .status = 1, .err = kReadFault, .left = TW},
     {.what = "read error of the system (unmapped memory)", .host = nullptr, .taken = T, .kind = Taken::SymLink, .target = "/proc/self/mem", .status = 1, .err = kRead, .on = On::Posix},
     {.what = "host's file read-only for the user", .as = As::OtherUser, .status = 255, .err = kOpenTxt, .left = TW},
     {.what = "host's file keeps mode 0600", .mode = FailureCase::Private, .on = On::Posix},
@@ -199,9 +202,10 @@ TEST(Faults, Failures)
             MakeHidden(txt);
         if (c.kind == Taken::Fifo)
             MakeFifo(at);
-        Outcome r = c.hold
-                        ? RunIn(dir, {c.hold, c.share, c.holdMs, c.arg}, "balloon-hold")
-                        : RunIn(dir, {c.arg}, c.readFails ? "balloon-readfail" : "balloon", c.as);
+        SetFault(c.fault ? c.fault : "");
+        Outcome r = c.hold ? RunIn(dir, {c.hold, c.share, c.holdMs, c.arg}, "balloon-hold")
+                           : RunIn(dir, {c.arg}, c.fault ? "balloon-faults" : "balloon", c.as);
+        SetFault("");
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
 
@@ -229,6 +233,57 @@ TEST(Faults, Failures)
             Wait(Start(dir, {"-f", c.taken}, "/bin/rm"));
         Release(txt);
     }
+}
+
+// Each call of the floor made to fail in turn over whole runs (the host's file under either
+// name, level 0 and -t1): the status and message are those of the failure, or 0 where the run
+// could do without the call; the host's file is its records or the whole command file, and no
+// partial command file stays at level 0.
+TEST(Faults, EveryCallOfTheFloorFailing)
+{
+    const std::string input = Records(6000), done = RunOn(input).txt;
+    const struct {
+        const char *host, *arg;
+    } runs[] = {
+        {T, ""   },
+        {L, ""   },
+        {T, "-t1"}
+    };
+    std::set<std::string> kinds;
+    for (const auto &run : runs) {
+        for (int n = 1;; n++) {
+            Scratch dir;
+            WriteFile(dir.At(run.host), input);
+            SetFault(std::to_string(n));
+            Outcome r = RunIn(dir.path, {run.arg}, "balloon-faults");
+            SetFault("");
+            if (r.err.find("os fault: ") != 0) { // past the run's last call
+                EXPECT_EQ(r.status, 0) << run.host << run.arg;
+                std::printf("%s %s: %d calls of the floor\n", run.host, run.arg, n - 1);
+                break;
+            }
+            std::string kind = r.err.substr(10, r.err.find('\n') - 10), names = Names(dir.path);
+            std::string at = kind + " " + std::to_string(n) + " " + run.host + run.arg;
+            bool        io = kind == "read" || kind == "write" || kind == "sync" || kind == "close";
+            std::string message = r.err.substr(r.err.find('\n') + 1);
+            kinds.insert(kind);
+            EXPECT_TRUE(r.status == 0 || r.status == (io ? 1 : 255)) << at << ": " << r.status;
+            const char *said = r.status == 0     ? ""
+                               : r.status == 255 ? "Cannot open file: "
+                               : kind == "read"  ? "Cannot read file: "
+                                                 : "Cannot write file: ";
+            EXPECT_TRUE(message.rfind(said, 0) == 0 && (r.status != 0 || message.empty()))
+                << at << ": " << message;
+            const bool        upper = names.find(T) != std::string::npos;
+            const std::string host = ReadFile(dir.At(upper ? T : L));
+            EXPECT_TRUE(host == input || (run.arg[0] == '\0' && r.status == 0 && host == done))
+                << at;
+            if (run.arg[0] == '\0' && names.find(W) != std::string::npos) {
+                EXPECT_TRUE(ReadFile(dir.At(W)) == done) << at;
+            }
+        }
+    }
+    EXPECT_EQ(kinds.size(), 9u); // open, create, remove, lock, read, write, sync, rename, close
 }
 
 // Two runs with different labels started together in one directory: the host's file ends as

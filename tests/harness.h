@@ -55,3 +55,7 @@ void MakeHidden(const std::string &file);
 bool IsHidden(const std::string &file);
 void MakeFifo(const std::string &path);
 void Release(const std::string &file);
+
+// Sets the failure that balloon-faults makes (BALLOON_FAULT, see faultseam.cpp) in the programs
+// started from now on; "" for none.
+void SetFault(const std::string &spec);

@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
@@ -50,6 +51,7 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
     sigemptyset(&term);
     sigaddset(&term, SIGTERM);
     sigprocmask(SIG_BLOCK, &term, &mask);
+    std::fflush(nullptr); // a child that reopens its streams would write what waits in them
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) == 0 &&
@@ -97,4 +99,12 @@ void MakeFifo(const std::string &path)
 
 void Release(const std::string &)
 {
+}
+
+void SetFault(const std::string &spec)
+{
+    if (spec.empty())
+        unsetenv("BALLOON_FAULT");
+    else
+        setenv("BALLOON_FAULT", spec.c_str(), 1);
 }

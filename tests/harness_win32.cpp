@@ -108,3 +108,8 @@ void Release(const std::string &file)
 {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
+
+void SetFault(const std::string &spec)
+{
+    SetEnvironmentVariableA("BALLOON_FAULT", spec.empty() ? nullptr : spec.c_str());
+}

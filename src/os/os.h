@@ -18,6 +18,22 @@ bool OsStart();
 // its creation, through its handle; OsReplace and OsDiscard end the guard where they must.
 void OsGuard(const char *name);
 
+// The fault seam: true when this call of the floor, of the kind op ("open", "create",
+// "remove", "lock", "read", "write", "sync", "rename", "close"), is to fail as a full disk, a
+// held file or a lost device fails it. The tool's own seam (seam.cpp) never fails one; the
+// tests build the tool once more with a seam that fails a chosen call (tests/faultseam.cpp).
+bool OsFault(const char *op);
+
+// Reads up to n bytes of f into buf and their number into got (0 at the end of the file);
+// false on a read error.
+bool OsRead(FILE *f, char *buf, size_t n, size_t &got);
+
+// Writes the n bytes at buf to f; false unless all of them were written.
+bool OsWrite(FILE *f, const char *buf, size_t n);
+
+// Closes f; false when that failed (what was written may not have reached the file).
+bool OsClose(FILE *f);
+
 // Opens name for reading in binary; nullptr unless it is a regular file that could be opened.
 FILE *OsOpenRead(const char *name);
 

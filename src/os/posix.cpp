@@ -10,6 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// True when the seam fails this call of kind op, as a lost device would.
+static bool Fault(const char *op)
+{
+    if (!OsFault(op))
+        return false;
+    errno = EIO;
+    return true;
+}
+
 static const char *volatile guarded = nullptr; // the name that a signal removes first
 
 // Removes the guarded file, then ends the process by the signal, as it would have ended.
@@ -54,6 +63,8 @@ static FILE *Stream(int fd, const char *mode)
 FILE *OsOpenRead(const char *name)
 {
     // Non-blocking so that a FIFO cannot hold the open; only a regular file is kept.
+    if (Fault("open"))
+        return nullptr;
     int         fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st;
     if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -66,7 +77,10 @@ FILE *OsOpenRead(const char *name)
 
 FILE *OsCreate(const char *name)
 {
-    unlink(name); // a link, FIFO or device in the way goes, not what it points at
+    if (!Fault("remove"))
+        unlink(name); // a link, FIFO or device in the way goes, not what it points at
+    if (Fault("create"))
+        return nullptr;
     return Stream(open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666), "wb");
 }
 
@@ -77,6 +91,8 @@ static int held = -1; // the working directory, open and locked
 
 bool OsLock()
 {
+    if (Fault("lock"))
+        return false;
     held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0)
         return true;
@@ -103,17 +119,17 @@ void OsInherit(FILE *to, FILE *from)
 
 bool OsEmpty(FILE *f)
 {
-    return ftruncate(fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    return !Fault("write") && ftruncate(fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
 }
 
 bool OsSync(FILE *f)
 {
-    return fsync(fileno(f)) == 0;
+    return !Fault("sync") && fsync(fileno(f)) == 0;
 }
 
 bool OsReplace(FILE *, const char *name, const char *target)
 {
-    bool moved = std::rename(name, target) == 0;
+    bool moved = !Fault("rename") && std::rename(name, target) == 0;
     if (moved && held >= 0)
         fsync(held); // the new name reaches the disk too
     return moved;
@@ -122,7 +138,8 @@ bool OsReplace(FILE *, const char *name, const char *target)
 void OsDiscard(FILE *f, const char *name)
 {
     std::fclose(f);
-    unlink(name); // the directory is held: the name is still ours
+    if (!Fault("remove"))
+        unlink(name); // the directory is held: the name is still ours
 }
 
 bool OsHasName(const char *name)
@@ -144,6 +161,8 @@ bool OsWritable(const char *name)
 
 bool OsRename(const char *source, const char *target, bool replace)
 {
+    if (Fault("rename"))
+        return false;
     if (replace)
         return std::rename(source, target) == 0;
     if (renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0)

@@ -46,6 +46,15 @@ static bool Again(const char *name, DWORD &waited)
            Pause(waited);
 }
 
+// True when the seam fails this call of kind op, as a lost device would.
+static bool Fault(const char *op)
+{
+    if (!OsFault(op))
+        return false;
+    SetLastError(ERROR_DEV_NOT_EXIST);
+    return true;
+}
+
 // A stream on the handle h, opened with the C runtime's flags and mode; closes h on failure.
 static FILE *Stream(HANDLE h, int flags, const char *mode)
 {
@@ -95,6 +104,8 @@ FILE *OsOpenRead(const char *name)
 {
     HANDLE h;
     DWORD  waited = 0;
+    if (Fault("open"))
+        return nullptr;
     while ((h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) ==
                INVALID_HANDLE_VALUE &&
@@ -172,8 +183,8 @@ FILE *OsCreate(const char *name)
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD  waited = 0;
     for (;;) {
-        bool removed = Remove(name);
-        if (removed &&
+        bool removed = !Fault("remove") && Remove(name);
+        if (removed && !Fault("create") &&
             (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE)
             break;
@@ -194,7 +205,7 @@ FILE *OsCreate(const char *name)
 // can then neither remove nor create that name, and the hold ends with the process.
 bool OsLock()
 {
-    return true;
+    return !Fault("lock");
 }
 
 void OsUnlock()
@@ -238,12 +249,12 @@ void OsInherit(FILE *to, FILE *from)
 
 bool OsEmpty(FILE *f)
 {
-    return _chsize(_fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    return !Fault("write") && _chsize(_fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
 }
 
 bool OsSync(FILE *f)
 {
-    return FlushFileBuffers(Handle(f)) != 0;
+    return !Fault("sync") && FlushFileBuffers(Handle(f)) != 0;
 }
 
 // Renames what the handle h is open on to target, in the working directory, replacing what
@@ -269,6 +280,8 @@ bool OsReplace(FILE *f, const char *, const char *target)
     OsGuard(nullptr); // once moved, the handle's file is the host's
     // Renamed through its own handle: the file cannot be swapped between the check and the move.
     DWORD waited = 0;
+    if (Fault("rename"))
+        return false;
     while (!RenameHandle(Handle(f), target, true))
         if (!Again(target, waited))
             return false;
@@ -278,7 +291,8 @@ bool OsReplace(FILE *f, const char *, const char *target)
 void OsDiscard(FILE *f, const char *)
 {
     FILE_DISPOSITION_INFO gone{TRUE}; // removes this file, whoever took the name since
-    SetFileInformationByHandle(Handle(f), FileDispositionInfo, &gone, sizeof gone);
+    if (!Fault("remove"))
+        SetFileInformationByHandle(Handle(f), FileDispositionInfo, &gone, sizeof gone);
     OsGuard(nullptr); // before the handle goes
     std::fclose(f);
 }
@@ -316,6 +330,8 @@ bool OsRename(const char *source, const char *target, bool replace)
     // follows the link all the same: a link's target is never moved.
     HANDLE h;
     DWORD  waited = 0;
+    if (Fault("rename"))
+        return false;
     while ((h = CreateFileA(source, DELETE | FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING,

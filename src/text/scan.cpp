@@ -172,7 +172,7 @@ static bool Word(const char *p, const char *end, const char *word)
 static size_t Mantissa(const char *&p, const char *end, int base)
 {
     size_t n = 0;
-    bool point = false;
+    bool   point = false;
     for (; p < end && (Digit(*p, base) >= 0 || (*p == '.' && !point)); p++) {
         if (*p == '.')
             point = true;

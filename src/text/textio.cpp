@@ -40,11 +40,11 @@ static bool Fill(TextFile *t)
 {
     if (t->eof || t->err)
         return false;
-    long got = TextRead(t->f, t->buf, sizeof t->buf);
+    size_t got = 0;
+    t->err = !OsRead(t->f, t->buf, sizeof t->buf, got);
     t->pos = 0;
-    t->len = got > 0 ? static_cast<size_t>(got) : 0;
-    t->err = got < 0;
-    t->eof = got == 0;
+    t->len = got;
+    t->eof = !t->err && got == 0;
     return got > 0;
 }
 
@@ -140,7 +140,7 @@ bool TextRewind(TextFile *t)
 
 static void Flush(TextFile *t)
 {
-    if (t->len > 0 && std::fwrite(t->buf, 1, t->len, t->f) != t->len)
+    if (t->len > 0 && !OsWrite(t->f, t->buf, t->len))
         t->err = true;
     t->len = 0;
 }
@@ -206,7 +206,7 @@ bool TextClose(TextFile *t)
     Unguard(t);
     if (t->writing)
         Flush(t);
-    if (std::fclose(t->f) != 0)
+    if (!OsClose(t->f))
         t->err = true;
     t->f = nullptr;
     return !t->err;

@@ -69,8 +69,3 @@ void TextDiscard(TextFile *t, const char *name);
 
 // Flushes and closes; false when any write, the flush or the close failed. Closed files pass.
 bool TextClose(TextFile *t);
-
-// Reads up to n bytes of f into buf; returns their number, 0 at end of file, -1 on error. A
-// file of its own (read.cpp), so that a build for the tests can link one in its place that
-// fails part way through a file.
-long TextRead(FILE *f, char *buf, size_t n);

@@ -1,6 +1,5 @@
-// The routines in process, one table each: the option decoder, the field scanner, the reader's
+// The routines in process, one table each: the field scanner, the reader's
 // record table and the writers' numbers, for what the end-to-end runs do not show.
-#include "driver/driver.h"
 #include "harness.h"
 #include "reader/reader.h"
 #include "state/state.h"
@@ -13,64 +12,11 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <tuple>
 
 extern "C" int CScan(const char *text, char conv, double *d, int *i, int *end);
 
 namespace
 {
-
-// The option variables after the arguments, the messages on standard error and the echoes
-// on standard output; a variable not named keeps its initial value.
-struct OptionCase {
-    std::vector<std::string> args;
-    int                      isNUM = 0, isZEN = 1, wCN = 2, wSCLR = 0, isYA = 0, isTEN = 0;
-    int                      isTest = 0;
-    double                   moji_offset = 2.0;
-    int                      illegal = 0, echoes = 0;
-};
-
-// clang-format off
-const OptionCase kOptionCases[] = {
-    {.args = {"/C17"}, .wCN = 7},
-    {.args = {"-c-13"}, .wCN = -3},
-    {.args = {"-a1"}, .isNUM = 10},
-    {.args = {"-A10"}, .isNUM = 9},
-    {.args = {"-n13", "-b13", "-h3", "-d3.5"}, .isNUM = 3, .wSCLR = 3, .moji_offset = 3.5},
-    {.args = {"-n 7", "-h-1", "-y-1", "/P3"}, .isNUM = 7, .isZEN = -1, .isYA = -1, .isTEN = 1},
-    {.args = {"-nx", "-dx", "-h2", "-y2"}, .isZEN = 0, .moji_offset = 0.0},
-    {.args = {"-n99999999999"}, .isNUM = 7},   // 2147483647
-    {.args = {"-n-99999999999"}, .isNUM = -8}, // -2147483648
-    {.args = {"-n5", "-b3", "-c7", "-d3", "-h0", "-p1", "-y1", "-a", "-n", "-b", "-c", "-d", "-h", "-p", "-y"},
-     .isNUM = 5, .isZEN = 0, .wCN = 7, .wSCLR = 3, .isYA = 1, .isTEN = 1, .moji_offset = 3.0}, // no value: no change
-    {.args = {"-t12"}, .isTest = 1},
-    {.args = {"-t3", "-t7"}, .echoes = 1},
-    {.args = {"-t3", "-c5", "-z"}, .wCN = 5, .isTest = 3, .illegal = 1, .echoes = 3},
-    {.args = {"-z", "-f", "-", "/", "-9", "-J"}, .illegal = 6},
-    {.args = {"-e1", "-m", "-s", "-U", "-wabc"}},
-};
-// clang-format on
-
-TEST(Units, Options)
-{
-    for (const OptionCase &c : kOptionCases) {
-        StateReset();
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        for (std::string a : c.args)
-            opt(a.data());
-        std::string out = testing::internal::GetCapturedStdout();
-        std::string err = testing::internal::GetCapturedStderr(), illegal;
-        for (int i = 0; i < c.illegal; i++)
-            illegal += "\n illegal Option.\n";
-        EXPECT_EQ(
-            std::tuple(isNUM, isZEN, wCN, wSCLR, isYA, isTEN, isTest, moji_offset),
-            std::tuple(c.isNUM, c.isZEN, c.wCN, c.wSCLR, c.isYA, c.isTEN, c.isTest, c.moji_offset))
-            << c.args[0];
-        EXPECT_EQ(err, illegal) << c.args[0];
-        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2 * c.echoes) << c.args[0];
-    }
-}
 
 // One field scanned by the scanner and by the C library's sscanf ('f' "%lf", 'd' "%d", 'x'
 // "%x"): the same success, the same bits and the same characters used.

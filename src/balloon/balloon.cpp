@@ -6,8 +6,8 @@
 #include "text/format.h"
 #include "writer/writer.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 
 // Balloon colours as 0xRRGGBB, by colour number.
@@ -84,19 +84,69 @@ static Frame FrameOf()
     return Frame{d, th, std::sin(th), std::cos(th)};
 }
 
-// Selects the label's text style and takes its sizes at the group scale; returns the radius.
-static double TextSizes()
+// True when c begins a Shift_JIS double-byte character.
+static bool IsLead(char c)
+{
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The label of option -l as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its
+// ASCII digits and Latin letters into their full-width Shift_JIS characters, every other
+// character stays as given. Returns its number of characters.
+static int LabelText(char *out)
+{
+    int chars = 0;
+    for (const char *s = LABEL.data(); *s != '\0'; chars++) {
+        char c = *s;
+        bool digit = c >= '0' && c <= '9', upper = c >= 'A' && c <= 'Z',
+             lower = c >= 'a' && c <= 'z';
+        if (isZEN == 1 &&
+            (digit || upper || lower)) { // 0x82 0x4F "0", 0x82 0x60 "A", 0x82 0x81 "a"
+            *out++ = '\x82';
+            *out++ = static_cast<char>(digit   ? 0x4F + c - '0'
+                                       : upper ? 0x60 + c - 'A'
+                                               : 0x81 + c - 'a');
+            s++;
+        } else {
+            int n = IsLead(c) ? 2 : 1;
+            while (n-- > 0)
+                *out++ = *s++;
+        }
+    }
+    *out = '\0';
+    return chars;
+}
+
+// The radius of a circle around a label of chars characters: the text height for one; for
+// more, the circle through the corners of the label's box (each double-byte character the
+// text width wide, each single-byte one half of it, the spacing between them), as far out as
+// the one-character circle is from its square box, and never less than the text height.
+static double LabelRadius(const char *label, int chars)
+{
+    if (chars < 2)
+        return MOJI_zh * BAI;
+    double w = MOJI_zd * (chars - 1);
+    for (const char *s = label; *s != '\0'; s += IsLead(*s) ? 2 : 1)
+        w += IsLead(*s) ? MOJI_zw : MOJI_zw / 2;
+    return std::max(MOJI_zh, std::sqrt(w * w + MOJI_zh * MOJI_zh) / SQRT2);
+}
+
+// Selects the label's text style and takes its sizes at the group scale; returns the radius of
+// the circle around the label (isLABEL: of chars characters; otherwise one).
+static double TextSizes(const char *label, int chars)
 {
     std::size_t cn = InTable(wCN, MOJI_H.size());
     Cnout(static_cast<int>(cn));
     MOJI_zw = MOJI_W[cn] * SCALE;
     MOJI_zh = MOJI_H[cn] * SCALE;
     MOJI_zd = MOJI_D[cn] * SCALE;
-    double r = MOJI_zh * BAI;
+    double r = isLABEL ? LabelRadius(label, chars) : MOJI_zh * BAI;
+    double bai = isLABEL && MOJI_zh != 0 ? r / MOJI_zh : BAI; // 1 where the height is 0
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
                   static_cast<int>(cn), MOJI_zw, MOJI_zh, MOJI_zd);
-        ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, BAI, r);
+        ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, bai, r);
     }
     return r;
 }
@@ -136,18 +186,18 @@ static void DrawLeader(const Frame &f, double r)
         SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, DOT);
 }
 
-// The label, full or half width, beside the first point.
-static void DrawLabel()
+// The label beside the first point: given, the label of option -l as drawn, or else that of
+// the label number, full or half width.
+static void DrawLabel(const char *given)
 {
     if (isNUM > LABELS - 1)
         isNUM = 1;
     std::size_t num = InTable(isNUM, LABELS);
     CC4out();
-    char label[3];
-    std::memcpy(label, isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num], sizeof label);
+    const char *label = given ? given : isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num];
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, static_cast<int>(num));
-        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", FULLWIDTH_LABELS[num],
+        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", given ? given : FULLWIDTH_LABELS[num],
                   static_cast<int>(num));
     }
     MojiOutS(PX[1] + OFFSET_UNIT * SCALE * moji_offset, PY[1], label);
@@ -163,9 +213,11 @@ int Kobarn1()
     if (iPOINT > 2)
         return BALLOON_POINT_NUMBER;
     Frame  f = FrameOf();
-    double r = TextSizes();
+    char   label[2 * LABEL_CHARS + 1] = "";
+    int    chars = isLABEL ? LabelText(label) : 1;
+    double r = TextSizes(label, chars);
     DrawCircle(f, r);
     DrawLeader(f, r);
-    DrawLabel();
+    DrawLabel(isLABEL ? label : nullptr);
     return BALLOON_DRAWN;
 }

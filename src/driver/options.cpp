@@ -5,10 +5,42 @@
 #include "text/format.h"
 #include "text/scan.h"
 
+#include <cstring>
+
 // Remainder of n by m truncating toward zero, as C's % does; n may be INT_MIN.
 static int Rem(int n, int m)
 {
     return static_cast<int>(static_cast<long long>(n) % m);
+}
+
+// True when c begins a Shift_JIS double-byte character.
+static bool IsLead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The bytes of the label character at s: 1 for printable ASCII but the double quote (which
+// would end the host's text) and for half-width katakana, 2 for a Shift_JIS double-byte
+// character with its trail byte; 0 for anything else.
+static size_t LabelChar(const char *s)
+{
+    auto c = static_cast<unsigned char>(s[0]), t = static_cast<unsigned char>(s[1]);
+    if ((c >= 0x21 && c <= 0x7E && c != '"') || (c >= 0xA1 && c <= 0xDF))
+        return 1;
+    return IsLead(c) && ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) ? 2 : 0;
+}
+
+// Takes text as the label of option -l when it is 1 to LABEL_CHARS label characters; false,
+// changing nothing, otherwise.
+static bool TakeLabel(const char *text)
+{
+    size_t n = 0, k = 0;
+    for (int chars = 0; text[n] != '\0'; n += k, chars++)
+        if (chars == LABEL_CHARS || (k = LabelChar(text + n)) == 0)
+            return false;
+    std::memcpy(LABEL.data(), text, n + 1);
+    isLABEL = 1;
+    return true;
 }
 
 // Decodes argument: letter in character 2, either case; value from character 3, if any.
@@ -21,8 +53,10 @@ void opt(char *argument)
         letter = static_cast<char>(letter - 'A' + 'a');
     switch (letter) {
     case 'a': // label "A" to "I"; 0 gives "9"
-        if (has)
+        if (has) {
             isNUM = Rem(ReadInt(value), 10) + 9;
+            isLABEL = 0;
+        }
         break;
     case 'b': // colour number
         if (has)
@@ -40,9 +74,15 @@ void opt(char *argument)
         if (has)
             isZEN = Rem(ReadInt(value), 2);
         break;
+    case 'l': // label text; a text that is no label changes nothing
+        if (has && !TakeLabel(value))
+            ConPrintf(stderr, MSG_OPTION);
+        break;
     case 'n': // label "0" to "9"
-        if (has)
+        if (has) {
             isNUM = Rem(ReadInt(value), 10);
+            isLABEL = 0;
+        }
         break;
     case 'p': // dot at the leader's end
         if (has)

@@ -46,6 +46,8 @@ const struct {
     {0x8FE3, 0x4E0A},
     {0x815B, 0x30FC},
     {0x8140, 0x3000},
+    {0x8ABF, 0x6F22}, // the kanji of the README's example label
+    {0x8E9A, 0x5B57},
 };
 
 unsigned Unicode(unsigned c)

@@ -53,6 +53,13 @@ double TextWidth(const std::string &utf8)
     return w;
 }
 
+// The font size of a label in its circle (its size, the radius): a label of one full-width
+// character as high as the radius, a longer one across at most 80 % of the circle.
+double LabelSize(const Element &e)
+{
+    return std::min(e.size, 1.6 * e.size / TextWidth(e.text));
+}
+
 } // namespace
 
 std::string Svg(const Picture &pic)
@@ -111,7 +118,7 @@ std::string Svg(const Picture &pic)
               << (e.kind == Element::Mask ? "#ffffff" : e.colour) << "\" fill-rule=\"evenodd\"/>\n";
         else
             o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y) << "\" font-size=\""
-              << Num(e.size > 0 ? e.size : span / 20) << "\" font-family=\"" << kFonts
+              << Num(e.size > 0 ? LabelSize(e) : span / 20) << "\" font-family=\"" << kFonts
               << "\" fill=\"" << e.colour
               << "\" text-anchor=\"middle\" dominant-baseline=\"central\">" << Escape(e.text)
               << "</text>\n";

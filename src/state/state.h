@@ -6,10 +6,11 @@
 #include <array>
 #include <cstddef>
 
-constexpr int GROUPS = 16;    // layer groups 0 to 15, each with its scale
-constexpr int STYLES = 16;    // slots of the text size tables: "cn0" in 0, styles 1 to 10
-constexpr int NOT_TAKEN = 20; // a first-value copy that no record has given yet
-constexpr int HPmax = 3;      // highest point number with a slot in PX and PY
+constexpr int GROUPS = 16;     // layer groups 0 to 15, each with its scale
+constexpr int STYLES = 16;     // slots of the text size tables: "cn0" in 0, styles 1 to 10
+constexpr int NOT_TAKEN = 20;  // a first-value copy that no record has given yet
+constexpr int HPmax = 3;       // highest point number with a slot in PX and PY
+constexpr int LABEL_CHARS = 8; // most characters of a label of option -l, each of 1 or 2 bytes
 
 // Debug levels of option -t (isTest). At every level but the first the command file stays in
 // 'QVC_TEMP.$$$' and the host's file is left as it is; from the reader's level on, the options

@@ -15,8 +15,10 @@ VAR(double, moji_offset, 2.0) // label shift factor along x
 VAR(int, isYA, 0)             // nonzero: arrow head at the leader's end
 VAR(int, isTEN, 0)            // nonzero: dot at the leader's end
 VAR(int, isTest, 0)           // debug level 0 to 6
-VAR(int, wLC1, 1)             // shown by the option echo only
-VAR(int, wLC2, 1)             // shown by the option echo only
+VAR(int, isLABEL, 0)          // 1: the label is LABEL, from an option -l after any -n and -a
+TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of option -l as given, NUL-terminated
+VAR(int, wLC1, 1)                           // shown by the option echo only
+VAR(int, wLC2, 1)                           // shown by the option echo only
 
 // Element file reader: current attributes
 VAR(int, COLOR, 1) // "lc"

@@ -8,7 +8,6 @@
 #include <map>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 
 namespace
@@ -64,45 +63,6 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
 
 const char *T = "QVC_TEMP.TXT", *W = "QVC_TEMP.$$$", *L = "qvc_temp.txt";
 
-// One situation of tests/golden/failures.txt, each field as written there.
-struct FailureCase {
-    std::string what, host = T, mode, taken, kind, target, arg, as, fault, deep, overflow, hold,
-                      share = "0", holdMs = "1200", status = "0", err, left = T, on;
-};
-
-// The cases of tests/golden/failures.txt: "what | name=value | ...", "\n" a line end.
-std::vector<FailureCase> Failures()
-{
-    using F = FailureCase;
-    // clang-format off
-    static const std::map<std::string, std::string F::*> fields = {
-        {"host", &F::host}, {"mode", &F::mode}, {"taken", &F::taken}, {"kind", &F::kind},
-        {"target", &F::target}, {"arg", &F::arg}, {"as", &F::as}, {"fault", &F::fault},
-        {"deep", &F::deep}, {"hold", &F::hold}, {"share", &F::share}, {"holdMs", &F::holdMs},
-        {"status", &F::status}, {"err", &F::err}, {"left", &F::left}, {"on", &F::on},
-        {"overflow", &F::overflow}};
-    // clang-format on
-    std::vector<FailureCase> cases;
-    std::istringstream       in(ReadFile(SOURCE_DIR "/tests/golden/failures.txt"));
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        FailureCase c;
-        size_t      at = line.find(" | ");
-        c.what = line.substr(0, at);
-        while (at != std::string::npos) {
-            size_t      next = line.find(" | ", at + 3), eq = line.find('=', at);
-            std::string value;
-            for (size_t k = eq + 1; k < std::min(next, line.size()); k++)
-                value += line.compare(k, 2, "\\n") == 0 ? (k++, '\n') : line[k];
-            c.*fields.at(line.substr(at + 3, eq - at - 3)) = value;
-            at = next;
-        }
-        cases.push_back(c);
-    }
-    return cases;
-}
-
 // The names in dir, sorted, separated by blanks.
 std::string Names(const std::string &dir)
 {
@@ -125,71 +85,78 @@ TEST(Faults, Failures)
         {"", As::Caller}, {"other user", As::OtherUser}, {"file limit", As::FileLimit},
         {"no room", As::NoRoom}, {"stdout closed", As::StdoutClosed}, {"term ignored", As::TermIgnored}};
     // clang-format on
-    const std::vector<FailureCase> cases = Failures();
+    const std::vector<Case> cases = Cases("failures.txt");
     EXPECT_EQ(cases.size(), 50u); // every row of the file, none lost
-    for (const FailureCase &c : cases) {
-        if (c.on == (kPosix ? "windows" : "posix") || (c.as == "other user" && !kRoot))
+    for (const Case &c : cases) {
+        const std::string what = c.at("what"), host = Field(c, "host", T),
+                          taken = Field(c, "taken"), kind = Field(c, "kind"),
+                          target = Field(c, "target"), arg = Field(c, "arg"),
+                          mode = Field(c, "mode"), fault = Field(c, "fault"),
+                          hold = Field(c, "hold");
+        if (Field(c, "on") == (kPosix ? "windows" : "posix") ||
+            (Field(c, "as") == "other user" && !kRoot))
             continue; // only root may run the tool as another user
         Scratch root; // the working directory, and o outside it
         fs::create_directory(root.At("o"));
         WriteFile(root.At("o/victim.txt"), "victim");
-        const std::string dir = root.At(c.deep.empty() ? "w"
-                                                       : std::string(250 - root.path.size(), 'd')),
-                          at = dir + "/" + c.taken, txt = dir + "/" + T;
+        const std::string dir = root.At(c.count("deep") ? std::string(250 - root.path.size(), 'd')
+                                                        : "w"),
+                          at = dir + "/" + taken, txt = dir + "/" + T;
         fs::create_directory(dir);
-        const std::string &host = c.overflow.empty() ? records : over;
-        if (!c.host.empty())
-            WriteFile(dir + "/" + c.host, host);
-        if (c.kind == "directory" && fs::create_directory(at))
+        const std::string &input = c.count("overflow") ? over : records;
+        if (!host.empty())
+            WriteFile(dir + "/" + host, input);
+        if (kind == "directory" && fs::create_directory(at))
             WriteFile(at + "/inside", "kept");
-        if (c.kind == "file" || c.kind == "read-only file")
+        if (kind == "file" || kind == "read-only file")
             WriteFile(at, "old");
-        if (c.kind == "read-only file")
+        if (kind == "read-only file")
             fs::permissions(at, fs::perms::owner_read);
-        if (c.kind == "symlink") // Wine makes none: there Linux's ln does
-            Wait(Start(dir, {"-s", c.target, c.taken}, "/bin/ln"));
-        if (c.kind == "hard link")
-            fs::create_hard_link(dir + "/" + c.target, at);
-        if (c.kind == "copy")
-            Wait(Start(dir, {c.target, c.taken}, "/bin/cp"));
-        if (c.kind == "fifo")
+        if (kind == "symlink") // Wine makes none: there Linux's ln does
+            Wait(Start(dir, {"-s", target, taken}, "/bin/ln"));
+        if (kind == "hard link")
+            fs::create_hard_link(dir + "/" + target, at);
+        if (kind == "copy")
+            Wait(Start(dir, {target, taken}, "/bin/cp"));
+        if (kind == "fifo")
             MakeFifo(at);
-        if (c.mode == "private")
+        if (mode == "private")
             fs::permissions(txt, fs::perms::owner_read | fs::perms::owner_write);
-        if (c.mode == "hidden")
+        if (mode == "hidden")
             MakeHidden(txt);
-        if (c.as == "other user")
+        if (Field(c, "as") == "other user")
             ForbidWrites(dir, txt);
-        SetFault(c.fault);
+        SetFault(fault);
         Outcome r =
-            !c.hold.empty()
-                ? RunIn(dir, {c.hold, c.share, c.holdMs, c.arg}, "balloon-hold")
-                : RunIn(dir, {c.arg}, c.fault.empty() ? "balloon" : "balloon-faults", as.at(c.as));
+            !hold.empty()
+                ? RunIn(dir, {hold, Field(c, "share", "0"), Field(c, "holdMs", "1200"), arg},
+                        "balloon-hold")
+                : RunIn(dir, {arg}, fault.empty() ? "balloon" : "balloon-faults",
+                        as.at(Field(c, "as")));
         SetFault("");
-        EXPECT_EQ(r.status, std::stoi(c.status)) << c.what;
-        EXPECT_EQ(r.err, c.err) << c.what;
+        EXPECT_EQ(r.status, std::stoi(Field(c, "status", "0"))) << what;
+        EXPECT_EQ(r.err, Field(c, "err")) << what;
 
-        EXPECT_EQ(Names(dir), c.left) << c.what;
-        EXPECT_EQ(Names(root.At("o")), "victim.txt") << c.what;
-        EXPECT_EQ(ReadFile(root.At("o/victim.txt")), "victim") << c.what;
-        EXPECT_TRUE(c.kind != "directory" || ReadFile(at + "/inside") == "kept") << c.what;
-        EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << c.what;
-        EXPECT_TRUE(c.kind != "copy" || ReadFile(at) == "victim") << c.what;
+        EXPECT_EQ(Names(dir), Field(c, "left", T)) << what;
+        EXPECT_EQ(Names(root.At("o")), "victim.txt") << what;
+        EXPECT_EQ(ReadFile(root.At("o/victim.txt")), "victim") << what;
+        EXPECT_TRUE(kind != "directory" || ReadFile(at + "/inside") == "kept") << what;
+        EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << what;
+        EXPECT_TRUE(kind != "copy" || ReadFile(at) == "victim") << what;
 
-        const bool completed = c.status == "0" && c.arg.empty();
+        const bool completed = r.status == 0 && arg.empty();
         if (completed) { // the command file, a file of its own
-            EXPECT_TRUE(c.host.empty() || ReadFile(txt) == done) << c.what;
-            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(txt))) << c.what;
+            EXPECT_TRUE(host.empty() || ReadFile(txt) == done) << what;
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(txt))) << what;
         }
-        const bool linked = c.kind == "symlink" && c.target == c.host;
-        if (!c.host.empty() && (!completed || linked)) { // the host's records, as they were
-            EXPECT_TRUE(ReadFile(dir + "/" + c.host) == host) << c.what;
+        if (!host.empty() && (!completed || (kind == "symlink" && target == host))) {
+            EXPECT_EQ(ReadFile(dir + "/" + host), input) << what; // as they were
         }
-        EXPECT_TRUE(c.mode != "private" || (fs::status(txt).permissions() & fs::perms::all) ==
-                                               (fs::perms::owner_read | fs::perms::owner_write));
-        EXPECT_TRUE(c.mode != "hidden" || IsHidden(txt)) << c.what;
-        if (c.kind == "symlink") // Wine would remove what it points at
-            Wait(Start(dir, {"-f", c.taken}, "/bin/rm"));
+        EXPECT_TRUE(mode != "private" || (fs::status(txt).permissions() & fs::perms::all) ==
+                                             (fs::perms::owner_read | fs::perms::owner_write));
+        EXPECT_TRUE(mode != "hidden" || IsHidden(txt)) << what;
+        if (kind == "symlink") // Wine would remove what it points at
+            Wait(Start(dir, {"-f", taken}, "/bin/rm"));
         Release(txt);
     }
 }
@@ -238,7 +205,7 @@ TEST(Faults, EveryCallOfTheFloorFailing)
             EXPECT_TRUE(host == input || (run.arg[0] == '\0' && r.status == 0 && host == done))
                 << at;
             if (run.arg[0] == '\0' && names.find(W) != std::string::npos) {
-                EXPECT_TRUE(ReadFile(dir.At(W)) == done) << at;
+                EXPECT_EQ(ReadFile(dir.At(W)), done) << at;
             }
         }
     }
@@ -269,7 +236,7 @@ TEST(Faults, ConcurrentRunsNeverMix)
         if (ok == 2)
             EXPECT_TRUE(now == twice[0] || now == twice[1]) << "pair " << i;
         else
-            EXPECT_TRUE(now == (ok == 0 ? input : once[s[0] == 0 ? 0 : 1])) << "pair " << i;
+            EXPECT_EQ(now, ok == 0 ? input : once[s[0] == 0 ? 0 : 1]) << "pair " << i;
         EXPECT_FALSE(fs::exists(dir.At("QVC_TEMP.$$$"))) << "pair " << i;
         done[ok]++;
     }

@@ -41,6 +41,48 @@ void WriteFile(const std::string &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// s with its escapes replaced by the bytes they stand for.
+static std::string Unescape(const std::string &s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); i++) {
+        char c = s[i] == '\\' && i + 1 < s.size() ? s[++i] : '\0';
+        if (c == 'x')
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16)), i += 2;
+        else
+            out += c == '\0' ? s[i] : c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
+    }
+    return out;
+}
+
+std::vector<Case> Cases(const std::string &name)
+{
+    std::vector<Case>  cases;
+    std::istringstream in(ReadFile(SOURCE_DIR "/tests/golden/" + name));
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        size_t at = line.find(" | ");
+        Case   c{
+            {"what", line.substr(0, at)}
+        };
+        for (size_t next; at != std::string::npos; at = next) {
+            size_t eq = line.find('=', at);
+            next = line.find(" | ", at + 3);
+            c[line.substr(at + 3, eq - at - 3)] =
+                Unescape(line.substr(eq + 1, next == std::string::npos ? next : next - eq - 1));
+        }
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+std::string Field(const Case &c, const std::string &key, const std::string &otherwise)
+{
+    auto it = c.find(key);
+    return it == c.end() ? otherwise : it->second;
+}
+
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
               As as)
 {

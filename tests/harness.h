@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ struct Scratch {
 
 std::string ReadFile(const std::string &path);
 void        WriteFile(const std::string &path, const std::string &bytes);
+
+// One case of a data file beside the goldens: its fields by name, "what" the first.
+using Case = std::map<std::string, std::string>;
+
+// The cases of tests/golden/NAME: one a line, "what | name=value | ...", with the escapes \n,
+// \r, \0, \xNN and \\ in a value; lines that start with "#" are comments.
+std::vector<Case> Cases(const std::string &name);
+
+// The field key of c, or otherwise where c has none.
+std::string Field(const Case &c, const std::string &key, const std::string &otherwise = "");
 
 // How a program is started, besides its arguments (POSIX only: Windows starts it as it is).
 enum class As {

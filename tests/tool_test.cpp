@@ -70,11 +70,11 @@ TEST(Tool, LineLimit)
             EXPECT_EQ(r.status, c.copied.empty() ? 1 : 0) << level;
             std::string out = level == "-t0" && !c.copied.empty() ? r.txt : r.work;
             if (c.copied.empty()) {
-                EXPECT_TRUE(r.txt == c.input);
+                EXPECT_EQ(r.txt, c.input);
                 EXPECT_EQ(out, overflow);
                 EXPECT_EQ(r.out.find("##"), std::string::npos); // nothing was read
             } else {
-                EXPECT_TRUE(out.compare(0, c.copied.size(), c.copied) == 0) << level;
+                EXPECT_EQ(out.substr(0, c.copied.size()), c.copied) << level;
                 EXPECT_EQ(out.substr(c.copied.size(), 6), "cn2 \r\n") << level;
             }
         }

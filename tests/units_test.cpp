@@ -116,7 +116,7 @@ TEST(Units, Records)
         {"copied", EdgeLines()          },
         {"COLOR",  "4"                  }
     });
-    EXPECT_EQ(cases.size(), 18u);
+    EXPECT_EQ(cases.size(), 19u);
     for (const Case &c : cases) {
         Scratch dir;
         WriteFile(dir.At("in"), c.at("in"));

@@ -78,6 +78,7 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
         ExpectAsTheCLibrary(text + " 1", 'f');
     }
     ExpectAsTheCLibrary("0x1" + std::string(280, '0') + "p-90 3", 'f'); // overflows by its mantissa
+    ExpectAsTheCLibrary(std::string(400, '0') + "1e-400 3", 'f');       // leading zeros add no size
 }
 
 // Every program-wide variable by name ("GROUP", "PX[1]"), as a double.

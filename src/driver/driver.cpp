@@ -110,14 +110,15 @@ static unsigned CountAhead()
     return count;
 }
 
-// The count of pieces after the reader: what it took, and one more if there is more.
+// The count of pieces after the reader: what it took, and one more if there is more (the
+// stream counts the piece it reads here too).
 static unsigned CountTaken()
 {
-    char     piece[PIECE];
-    unsigned taken = fp.pieces + (TextGets(piece, sizeof piece, &fp) > 0 ? 1 : 0);
+    char piece[PIECE];
+    TextGets(piece, sizeof piece, &fp);
     if (fp.err) // a read that failed is no end of file: the host's file stays
         Fail(STATUS_FAILED, MSG_READ, QVC_FILE);
-    return taken;
+    return fp.pieces;
 }
 
 // Draws the balloon, or writes its error line, then the level's trailer and the restore block.

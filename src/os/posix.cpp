@@ -10,15 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// True when the seam fails this call of kind op, as a lost device would.
-static bool Fault(const char *op)
-{
-    if (!OsFault(op))
-        return false;
-    errno = EIO;
-    return true;
-}
-
 static const char *volatile guarded = nullptr; // the name that a signal removes first
 
 // Removes the guarded file, then ends the process by the signal, as it would have ended.
@@ -63,7 +54,7 @@ static FILE *Stream(int fd, const char *mode)
 FILE *OsOpenRead(const char *name)
 {
     // Non-blocking so that a FIFO cannot hold the open; only a regular file is kept.
-    if (Fault("open"))
+    if (OsFault("open"))
         return nullptr;
     int         fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st;
@@ -77,9 +68,9 @@ FILE *OsOpenRead(const char *name)
 
 FILE *OsCreate(const char *name)
 {
-    if (!Fault("remove"))
+    if (!OsFault("remove"))
         unlink(name); // a link, FIFO or device in the way goes, not what it points at
-    if (Fault("create"))
+    if (OsFault("create"))
         return nullptr;
     return Stream(open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666), "wb");
 }
@@ -91,7 +82,7 @@ static int held = -1; // the working directory, open and locked
 
 bool OsLock()
 {
-    if (Fault("lock"))
+    if (OsFault("lock"))
         return false;
     held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0)
@@ -119,17 +110,17 @@ void OsInherit(FILE *to, FILE *from)
 
 bool OsEmpty(FILE *f)
 {
-    return !Fault("write") && ftruncate(fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    return !OsFault("write") && ftruncate(fileno(f), 0) == 0 && std::fseek(f, 0, SEEK_SET) == 0;
 }
 
 bool OsSync(FILE *f)
 {
-    return !Fault("sync") && fsync(fileno(f)) == 0;
+    return !OsFault("sync") && fsync(fileno(f)) == 0;
 }
 
 bool OsReplace(FILE *, const char *name, const char *target)
 {
-    bool moved = !Fault("rename") && std::rename(name, target) == 0;
+    bool moved = !OsFault("rename") && std::rename(name, target) == 0;
     if (moved && held >= 0)
         fsync(held); // the new name reaches the disk too
     return moved;
@@ -138,7 +129,7 @@ bool OsReplace(FILE *, const char *name, const char *target)
 void OsDiscard(FILE *f, const char *name)
 {
     std::fclose(f);
-    if (!Fault("remove"))
+    if (!OsFault("remove"))
         unlink(name); // the directory is held: the name is still ours
 }
 
@@ -161,7 +152,7 @@ bool OsWritable(const char *name)
 
 bool OsRename(const char *source, const char *target, bool replace)
 {
-    if (Fault("rename"))
+    if (OsFault("rename"))
         return false;
     if (replace)
         return std::rename(source, target) == 0;

@@ -90,7 +90,6 @@ void TextStyle(const Piece &ln)
         ScanInt(sc, MOJI_C[0]);
         if (MOJISi == NOT_TAKEN) {
             MOJISi = 0;
-            MOJIS = 0;
             MOJIWi = MOJI_W[0];
             MOJIHi = MOJI_H[0];
             MOJIDi = MOJI_D[0];

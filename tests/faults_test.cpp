@@ -49,6 +49,7 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
         int status = Wait(pid);
         if (status == 0)
             span = std::min(span, Clock::now() - start);
+        ASSERT_TRUE(status == 0 || status == 128 + sig) << "run " << i << ": " << status;
         killed += !measure && status == 128 + sig;
         std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
         ASSERT_TRUE(now == input || now == done) << "run " << i << ": " << now.size() << " bytes";

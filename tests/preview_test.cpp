@@ -22,7 +22,7 @@ TEST(Preview, GoldenPictures)
         EXPECT_EQ(r.out, ReadFile(name.substr(0, name.size() - 8) + ".svg")) << name;
         pictures++;
     }
-    EXPECT_EQ(pictures, 6); // every picture of the folder
+    EXPECT_EQ(pictures, 7); // every picture of the folder
     Scratch dir;
     WriteFile(dir.At("QVC_TEMP.TXT"), ReadFile(SOURCE_DIR "/examples/QVC_TEMP.TXT"));
     ASSERT_EQ(RunIn(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run

@@ -117,7 +117,7 @@ TEST(Units, Records)
         {"copied", EdgeLines()          },
         {"COLOR",  "4"                  }
     });
-    EXPECT_EQ(cases.size(), 19u);
+    EXPECT_EQ(cases.size(), 20u);
     for (const Case &c : cases) {
         Scratch dir;
         WriteFile(dir.At("in"), c.at("in"));

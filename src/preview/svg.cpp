@@ -73,6 +73,8 @@ std::string Svg(const Picture &pic)
         }
     if (minx > maxx)
         minx = miny = 0, maxx = maxy = 10;
+    else if (maxx - minx <= 0 && maxy - miny <= 0) // one point alone: a view of 10 around it
+        minx -= 5, maxx += 5, miny -= 5, maxy += 5;
     double span = std::max({maxx - minx, maxy - miny, 1e-6}), margin = span * 0.08;
     double line = span / 250, width = maxx - minx + 2 * margin, height = maxy - miny + 2 * margin;
     double caption = pic.captions.empty() ? 0 : span / 14;

@@ -79,6 +79,8 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
     }
     ExpectAsTheCLibrary("0x1" + std::string(280, '0') + "p-90 3", 'f'); // overflows by its mantissa
     ExpectAsTheCLibrary(std::string(400, '0') + "1e-400 3", 'f');       // leading zeros add no size
+    ExpectAsTheCLibrary("1." + std::string(400, '0') + "e309 3", 'f');  // nor zeros after the point
+    ExpectAsTheCLibrary("infh 2", 'f');
 }
 
 // Every program-wide variable by name ("GROUP", "PX[1]"), as a double.
@@ -117,7 +119,7 @@ TEST(Units, Records)
         {"copied", EdgeLines()          },
         {"COLOR",  "4"                  }
     });
-    EXPECT_EQ(cases.size(), 20u);
+    EXPECT_EQ(cases.size(), 21u);
     for (const Case &c : cases) {
         Scratch dir;
         WriteFile(dir.At("in"), c.at("in"));

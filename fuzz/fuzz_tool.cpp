@@ -4,8 +4,8 @@
 // would see it: a failed run or a debug run leaves the host's records, and a finished run
 // leaves a command file of whole lines that ends with the restore block.
 #include "driver/driver.h"
-#include "state/state.h"
 #include "os/os.h"
+#include "state/state.h"
 #include "text/textio.h"
 
 #include <algorithm>

@@ -10,12 +10,13 @@
 bool OsFault(const char *op)
 {
     static long calls = 0, ofKind = 0;
-    const char *spec = std::getenv("BALLOON_FAULT"), *blank = spec ? std::strchr(spec, ' ') : 0;
+    const char *fault = std::getenv("BALLOON_FAULT");
+    const char *blank = fault ? std::strchr(fault, ' ') : nullptr;
     bool        hit = false;
-    if (spec != nullptr && blank == nullptr)
-        hit = ++calls == std::atol(spec);
-    else if (spec != nullptr && std::strncmp(spec, op, std::strlen(op)) == 0 &&
-             spec + std::strlen(op) == blank)
+    if (fault != nullptr && blank == nullptr)
+        hit = ++calls == std::atol(fault);
+    else if (fault != nullptr && std::strncmp(fault, op, std::strlen(op)) == 0 &&
+             fault + std::strlen(op) == blank)
         hit = ++ofKind == std::atol(blank + 1);
     if (hit)
         std::fprintf(stderr, "os fault: %s\n", op);

@@ -4,6 +4,7 @@
 
 #include "state/state.h"
 #include "text/format.h"
+#include "text/textio.h"
 #include "writer/writer.h"
 
 #include <algorithm>
@@ -82,13 +83,6 @@ static Frame FrameOf()
     double d = std::sqrt((PX[1] - PX[2]) * (PX[1] - PX[2]) + (PY[1] - PY[2]) * (PY[1] - PY[2]));
     double th = std::atan2(PY[2] - PY[1], PX[2] - PX[1]);
     return Frame{d, th, std::sin(th), std::cos(th)};
-}
-
-// True when c begins a Shift_JIS double-byte character.
-static bool IsLead(char c)
-{
-    auto b = static_cast<unsigned char>(c);
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
 // The label of option -l as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its

@@ -4,6 +4,7 @@
 #include "state/state.h"
 #include "text/format.h"
 #include "text/scan.h"
+#include "text/textio.h"
 
 #include <cstring>
 
@@ -11,12 +12,6 @@
 static int Rem(int n, int m)
 {
     return static_cast<int>(static_cast<long long>(n) % m);
-}
-
-// True when c begins a Shift_JIS double-byte character.
-static bool IsLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 // The bytes of the label character at s: 1 for printable ASCII but the double quote (which
@@ -27,7 +22,7 @@ static size_t LabelChar(const char *s)
     auto c = static_cast<unsigned char>(s[0]), t = static_cast<unsigned char>(s[1]);
     if ((c >= 0x21 && c <= 0x7E && c != '"') || (c >= 0xA1 && c <= 0xDF))
         return 1;
-    return IsLead(c) && ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) ? 2 : 0;
+    return IsLead(s[0]) && ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) ? 2 : 0;
 }
 
 // Takes text as the label of option -l when it is 1 to LABEL_CHARS label characters; false,

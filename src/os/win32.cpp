@@ -1,6 +1,5 @@
-// The file system and the console on Windows. Other programs (virus scanners, indexers, cloud
-// sync, the host closing late) open fresh files for moments: what fails only because of them is
-// tried again for a while, as installers and build tools on Windows do.
+// The file system and the console on Windows. What fails only because another program (a virus
+// scanner, an indexer, the host closing late) holds a file for moments is tried again a while.
 #include "os/os.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -21,8 +20,7 @@ static HANDLE Handle(FILE *f)
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
 }
 
-// Waits a little longer each time it is called; false, without waiting, once RETRY_MS have
-// passed.
+// Waits a little longer each time; false, without waiting, once RETRY_MS have passed.
 static bool Pause(DWORD &waited)
 {
     if (waited >= RETRY_MS)
@@ -33,9 +31,8 @@ static bool Pause(DWORD &waited)
     return true;
 }
 
-// True when the last error, met at name, may clear in moments: a sharing or lock violation, or
-// a denial on what is neither read-only nor a directory (a file that another program holds or
-// is deleting). Then pauses as Pause does; false once RETRY_MS have passed.
+// True, after a pause, when the last error at name may clear in moments: a sharing or lock
+// violation, or a denial on what is neither read-only nor a directory (held or being deleted).
 static bool Again(const char *name, DWORD &waited)
 {
     DWORD err = GetLastError(), a = GetFileAttributesA(name);
@@ -49,24 +46,19 @@ static bool Again(const char *name, DWORD &waited)
 // True when the seam fails this call of kind op, as a lost device would.
 static bool Fault(const char *op)
 {
-    if (!OsFault(op))
-        return false;
-    SetLastError(ERROR_DEV_NOT_EXIST);
-    return true;
+    return OsFault(op) && (SetLastError(ERROR_DEV_NOT_EXIST), true);
 }
 
 // A stream on the handle h, opened with the C runtime's flags and mode; closes h on failure.
 static FILE *Stream(HANDLE h, int flags, const char *mode)
 {
-    if (h == INVALID_HANDLE_VALUE)
-        return nullptr;
-    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags | _O_BINARY);
-    if (fd < 0) {
+    int fd = h == INVALID_HANDLE_VALUE
+                 ? -1
+                 : _open_osfhandle(reinterpret_cast<intptr_t>(h), flags | _O_BINARY);
+    if (fd < 0 && h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
-        return nullptr;
-    }
-    FILE *f = _fdopen(fd, mode);
-    if (f == nullptr)
+    FILE *f = fd >= 0 ? _fdopen(fd, mode) : nullptr;
+    if (fd >= 0 && f == nullptr)
         _close(fd);
     return f;
 }
@@ -118,17 +110,24 @@ FILE *OsOpenRead(const char *name)
     return Stream(h, _O_RDONLY, "rb");
 }
 
-// The full path of what the handle h is open on, links resolved, into path (LONGEST
-// characters); its length, 0 on failure.
+// The full path of what h is open on into path (LONGEST characters); its length, 0 on failure.
 static DWORD FinalPath(HANDLE h, WCHAR *path)
 {
     DWORD n = GetFinalPathNameByHandleW(h, path, LONGEST, FILE_NAME_NORMALIZED);
     return n < LONGEST ? n : 0;
 }
 
-// True when h is open on the entry name of the working directory itself. Windows opens a link
-// itself when asked; Wine follows every link, so that removing what it opened would remove the
-// link's target: a link is seen there by its final path, which is not that of the name.
+// The entry name itself, a link not followed (Windows), for access; INVALID_HANDLE_VALUE on
+// failure. Wine follows every link all the same: OnTheName tells.
+static HANDLE OpenEntry(const char *name, DWORD access)
+{
+    return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// True when h is open on the entry name of the working directory itself, not on what a link
+// there points at (seen by its final path, which is not that of the name).
 static bool OnTheName(HANDLE h, const char *name)
 {
     WCHAR  here[LONGEST], file[LONGEST];
@@ -146,15 +145,11 @@ static bool OnTheName(HANDLE h, const char *name)
            _wcsicmp(file + n + 1, wide) == 0;
 }
 
-// Removes what stands at name through a handle on the entry itself: a file, read-only or not,
-// or a link, never what a link points at. True when nothing stands there afterwards (or its
-// removal is pending); false when it cannot go now or not at all.
+// Removes what stands at name, a file (read-only or not) or a link, never what a link points
+// at. True when nothing stands there afterwards or its removal is pending.
 static bool Remove(const char *name)
 {
-    HANDLE h =
-        CreateFileA(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
     if (h == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     FILE_BASIC_INFO basic{};
@@ -177,9 +172,8 @@ static bool Remove(const char *name)
 
 FILE *OsCreate(const char *name)
 {
-    // Another run holds its own command file open without delete sharing until it is renamed
-    // into place: while it lasts, the name can neither be removed nor created here. A removal
-    // that another program's handle keeps pending leaves the name taken until that handle goes.
+    // Another run holds its command file open without delete sharing until it is renamed into
+    // place; a removal that another program's handle keeps pending leaves the name taken.
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD  waited = 0;
     for (;;) {
@@ -200,9 +194,8 @@ FILE *OsCreate(const char *name)
     return Stream(h, _O_WRONLY, "wb");
 }
 
-// Windows cannot lock a directory. A run holds it through its command file, which it creates
-// first and keeps open without delete sharing until it has renamed it into place: another run
-// can then neither remove nor create that name, and the hold ends with the process.
+// Windows cannot lock a directory: a run holds it through its command file, created first and
+// open without delete sharing until renamed into place; the hold ends with the process.
 bool OsLock()
 {
     return !Fault("lock");
@@ -222,9 +215,8 @@ void OsInherit(FILE *to, FILE *from)
         mine.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
         SetFileInformationByHandle(t, FileBasicInfo, &mine, sizeof mine);
     }
-    // The access list goes over where it differs from the one the new file has by inheritance.
-    // Not under Wine, which makes both up from the POSIX mode and turns a copy into a wider mode
-    // (rwxrwxr-x for 0600): there the new file has the mode of any new file.
+    // The access list goes over where it differs from the inherited one; not under Wine, which
+    // makes both up from the POSIX mode and would turn a copy into a wider mode.
     if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
         return;
     PACL                        dacl = nullptr, mine = nullptr;
@@ -257,8 +249,8 @@ bool OsSync(FILE *f)
     return !Fault("sync") && FlushFileBuffers(Handle(f)) != 0;
 }
 
-// Renames what the handle h is open on to target, in the working directory, replacing what
-// stands there only when replace is true; false on failure.
+// Renames what h is open on to target, replacing what stands there only when replace is true;
+// a target held for moments is tried again.
 static bool RenameHandle(HANDLE h, const char *target, bool replace)
 {
     struct {
@@ -266,26 +258,22 @@ static bool RenameHandle(HANDLE h, const char *target, bool replace)
         WCHAR            room[LONGEST];
     } to{};
     WCHAR wide[MAX_PATH];
-    DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
-                  ? GetFullPathNameW(wide, LONGEST, to.info.FileName, nullptr)
-                  : 0;
+    DWORD waited = 0, n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
+                              ? GetFullPathNameW(wide, LONGEST, to.info.FileName, nullptr)
+                              : 0;
     to.info.ReplaceIfExists = replace;
     to.info.FileNameLength = n * sizeof(WCHAR);
-    return n > 0 && n < LONGEST &&
-           SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to) != 0;
+    while (n > 0 && n < LONGEST && !SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to))
+        if (!Again(target, waited))
+            return false;
+    return n > 0 && n < LONGEST;
 }
 
 bool OsReplace(FILE *f, const char *, const char *target)
 {
     OsGuard(nullptr); // once moved, the handle's file is the host's
     // Renamed through its own handle: the file cannot be swapped between the check and the move.
-    DWORD waited = 0;
-    if (Fault("rename"))
-        return false;
-    while (!RenameHandle(Handle(f), target, true))
-        if (!Again(target, waited))
-            return false;
-    return true;
+    return !Fault("rename") && RenameHandle(Handle(f), target, true);
 }
 
 void OsDiscard(FILE *f, const char *)
@@ -326,17 +314,11 @@ bool OsWritable(const char *name)
 
 bool OsRename(const char *source, const char *target, bool replace)
 {
-    // The entry itself, opened without following a link, and checked to be itself where Wine
-    // follows the link all the same: a link's target is never moved.
-    HANDLE h;
+    HANDLE h; // the entry itself: a link's target is never moved
     DWORD  waited = 0;
     if (Fault("rename"))
         return false;
-    while ((h = CreateFileA(source, DELETE | FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING,
-                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)) ==
-               INVALID_HANDLE_VALUE &&
+    while ((h = OpenEntry(source, DELETE | FILE_READ_ATTRIBUTES)) == INVALID_HANDLE_VALUE &&
            Again(source, waited))
         continue;
     if (h == INVALID_HANDLE_VALUE)

@@ -57,8 +57,7 @@ static const char *LineEnd(const char *p, size_t n)
     return cr ? cr : lf;
 }
 
-// True when the byte c begins a Shift_JIS double-byte character.
-static bool IsLead(char c)
+bool IsLead(char c)
 {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

@@ -26,6 +26,9 @@ struct TextFile {
 // the process before the file is closed, replaced or discarded (OsGuard).
 bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded = false);
 
+// True when the byte c begins a Shift_JIS double-byte character (0x81-0x9F, 0xE0-0xFC).
+bool IsLead(char c);
+
 // Reads the next piece: the characters up to and including the next line end, at most cap - 1
 // of them, NUL-terminated. A piece cut short of its line end never ends in the first byte of a
 // Shift_JIS double-byte character: that byte begins the next piece. Returns the number of

@@ -10,11 +10,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -22,34 +23,16 @@
 namespace
 {
 
+namespace fs = std::filesystem;
+
 struct Stopped {
     int status;
 };
 
-// A scratch directory for the whole fuzzing session; each run starts it empty.
-const std::string &WorkDir()
-{
-    static const std::string dir = [] {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "balloon-fuzz-XXXXXX").string();
-        std::string made = mkdtemp(tmpl.data());
-        if (chdir(made.c_str()) != 0)
-            std::abort();
-        return made;
-    }();
-    return dir;
-}
-
 std::string Contents(const char *name)
 {
-    std::string s;
-    if (FILE *f = std::fopen(name, "rb")) {
-        char buf[4096];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-            s.append(buf, n);
-        std::fclose(f);
-    }
-    return s;
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool Starts(const std::string &line, const char *word)
@@ -66,17 +49,12 @@ void CheckCommandFile(const std::string &file, int level)
     static const char *const words[] = {"#",   "bz",  "cn", "lc10 #", "sc ", "sl ", "so ", "cc4 ",
                                         "ch ", "h# ", "lg", "ly",     "lt",  "lc",  "pn"};
     std::vector<std::string> lines;
-    for (size_t at = 0; at < file.size();) {
-        size_t end = file.find('\n', at);
-        if (end == std::string::npos || end == at || file[end - 1] != '\r')
-            std::abort(); // a line without its CR LF
-        lines.push_back(file.substr(at, end - 1 - at));
-        at = end + 1;
-    }
-    for (const std::string &line : lines)
-        if (std::none_of(std::begin(words), std::end(words),
+    std::istringstream       in(file);
+    for (std::string line; std::getline(in, line); lines.push_back(line.erase(line.size() - 1)))
+        if (line.empty() || line.back() != '\r' || in.eof() ||
+            std::none_of(std::begin(words), std::end(words),
                          [&](const char *w) { return Starts(line, w); }))
-            std::abort();
+            std::abort();    // a line without its CR LF, or not the tool's
     size_t k = lines.size(); // lines[k - 1] is the last line not yet matched
     auto   take = [&](const char *word, bool optional) {
         if (k > 0 && Starts(lines[k - 1], word))
@@ -108,32 +86,32 @@ void Stop(int status, const char *, const char *)
     throw Stopped{status};
 }
 
+// The runs work in a scratch directory of their own for the whole session.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    std::string dir = (fs::temp_directory_path() / "balloon-fuzz-XXXXXX").string();
+    if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0)
+        std::abort();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::string &dir = WorkDir();
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        std::filesystem::remove_all(entry.path());
-
-    const char *text = reinterpret_cast<const char *>(data);
-    const char *nl = static_cast<const char *>(std::memchr(text, '\n', size));
-    size_t      head = nl ? nl - text : size;
-    std::string options(text, head);
-    std::string file = nl ? std::string(nl + 1, size - head - 1) : std::string();
+    for (const auto &entry : fs::directory_iterator("."))
+        fs::remove_all(entry.path());
+    const std::string input(reinterpret_cast<const char *>(data), size);
+    const size_t      nl = std::min(input.find('\n'), size);
+    const std::string options = input.substr(0, nl), file = input.substr(std::min(nl + 1, size));
 
     std::vector<std::string> args{"balloon"};
-    for (size_t at = 0; at <= options.size() && args.size() < 12;) {
-        size_t end = options.find(' ', at);
-        if (end == std::string::npos)
-            end = options.size();
+    for (size_t at = 0, end; at <= options.size() && args.size() < 12; at = end + 1) {
+        end = std::min(options.find(' ', at), options.size());
         if (end > at)
             args.push_back(options.substr(at, end - at));
-        at = end + 1;
     }
-    bool lower = args.size() > 1 && args[1] == "@";
-    if (FILE *f = std::fopen(lower ? "qvc_temp.txt" : "QVC_TEMP.TXT", "wb")) {
-        std::fwrite(file.data(), 1, file.size(), f);
-        std::fclose(f);
-    }
+    std::ofstream(args.size() > 1 && args[1] == "@" ? "qvc_temp.txt" : "QVC_TEMP.TXT",
+                  std::ios::binary)
+        << file;
     std::vector<char *> argv;
     for (std::string &a : args)
         argv.push_back(a.data());
@@ -155,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     if (status == 0)
         CheckCommandFile(Contents(isTest == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.$$$"), isTest);
-    if (status == 0 && isTest == 0 && std::filesystem::exists("QVC_TEMP.$$$"))
+    if (status == 0 && isTest == 0 && fs::exists("QVC_TEMP.$$$"))
         std::abort(); // the command file was renamed into place
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -84,7 +85,7 @@ std::string Field(const Case &c, const std::string &key, const std::string &othe
 }
 
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args, const char *program,
-              As as)
+              const std::string &as)
 {
     Scratch io; // the captured streams live outside the run's directory
     int     status = Wait(Start(dir, args, program, as, io.At("out"), io.At("err")));
@@ -99,4 +100,11 @@ Outcome RunOn(const std::string &input, const std::vector<std::string> &args)
     r.txt = ReadFile(dir.At("QVC_TEMP.TXT"));
     r.work = ReadFile(dir.At("QVC_TEMP.$$$"));
     return r;
+}
+
+void SetFault(const std::string &spec)
+{
+    static char setting[64]; // POSIX keeps this very string in the environment
+    std::snprintf(setting, sizeof setting, "BALLOON_FAULT=%s", spec.c_str());
+    putenv(setting);
 }

@@ -27,24 +27,18 @@ std::vector<Case> Cases(const std::string &name);
 // The field key of c, or otherwise where c has none.
 std::string Field(const Case &c, const std::string &key, const std::string &otherwise = "");
 
-// How a program is started, besides its arguments (POSIX only: Windows starts it as it is).
-enum class As {
-    Caller,       // as the tests run
-    OtherUser,    // as the user and group nobody (65534), without supplementary groups
-    FileLimit,    // with a file-size limit of 1024 bytes (ulimit -f 1)
-    NoRoom,       // with a file-size limit of 0: no file grows, the captured streams neither
-    StdoutClosed, // with standard output closed
-    TermIgnored,  // with SIGTERM ignored
-};
+// How a program is started besides its arguments, on POSIX only (Windows starts it as it is):
+// "" as the tests run; "other user": as nobody (65534), without supplementary groups; "file
+// limit": with a file-size limit of 1024 bytes; "no room": of 0 (the captured streams cannot grow
+// either); "stdout closed"; "term ignored": with SIGTERM ignored.
 extern const bool kPosix; // Kill sends a signal (POSIX); on Windows it terminates
-extern const bool kRoot;  // As::OtherUser can run: as root on POSIX; on Windows always, where the
-                          // read-only attribute stands in for another user
+extern const bool kRoot;  // "other user" can run: as root
 
-// Starts a program of the build ("balloon", "balloon-preview", "balloon-readfail") or of the
+// Starts a program of the build ("balloon", "balloon-preview", "balloon-faults") or of the
 // system (a path) in dir with args, passed as they are, its output in out and err ("": none).
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args,
-               const char *program = "balloon", As as = As::Caller, const std::string &out = "",
-               const std::string &err = "");
+               const char *program = "balloon", const std::string &as = "",
+               const std::string &out = "", const std::string &err = "");
 void     Kill(intptr_t process, int sig = 9); // POSIX: sends sig; Windows: terminates
 int      Wait(intptr_t process); // the exit status as a POSIX host sees it (-1 as 255, 128 + 9)
 
@@ -54,18 +48,12 @@ struct Outcome {
     std::string out, err, txt, work; // work: 'QVC_TEMP.$$$', "" when absent
 };
 Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
-              const char *program = "balloon", As as = As::Caller);
+              const char *program = "balloon", const std::string &as = "");
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
 
-// What differs between the platforms in setting up a case (harness_posix.cpp, harness_win32.cpp):
-// a host's file that the user of As::OtherUser may not write in a directory it may write; the
-// hidden and system attributes (nothing on POSIX); a FIFO (nothing on Windows); attributes
-// cleared so that a scratch directory can go.
-void ForbidWrites(const std::string &dir, const std::string &file);
+// The hidden and system attributes of file, set or read (nothing on POSIX).
 void MakeHidden(const std::string &file);
 bool IsHidden(const std::string &file);
-void MakeFifo(const std::string &path);
-void Release(const std::string &file);
 
 // Sets the failure that balloon-faults makes (BALLOON_FAULT, see faultseam.cpp) in the programs
 // started from now on; "" for none.

@@ -9,7 +9,7 @@
 namespace fs = std::filesystem;
 
 const bool kPosix = false; // Kill terminates: it sends no signal
-const bool kRoot = true;   // As::OtherUser: the read-only attribute stands in
+const bool kRoot = false;  // no other user: the read-only attribute stands in
 
 // The path of a program of the build, as the command line takes it, or of the system.
 static std::string Program(const char *name)
@@ -39,7 +39,7 @@ static std::string Quote(const std::string &a)
 // A command shell would leave console processes behind under Wine: the program is started
 // directly, its standard streams on the files out and err.
 intptr_t Start(const std::string &dir, const std::vector<std::string> &args, const char *program,
-               As, const std::string &out, const std::string &err)
+               const std::string &, const std::string &out, const std::string &err)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     auto                open = [&](const std::string &path) {
@@ -84,11 +84,6 @@ int Wait(intptr_t process)
     return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
 }
 
-void ForbidWrites(const std::string &, const std::string &file)
-{
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-}
-
 void MakeHidden(const std::string &file)
 {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -98,18 +93,4 @@ bool IsHidden(const std::string &file)
 {
     DWORD a = GetFileAttributesA(file.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & 6) == 6;
-}
-
-void MakeFifo(const std::string &)
-{
-}
-
-void Release(const std::string &file)
-{
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-void SetFault(const std::string &spec)
-{
-    SetEnvironmentVariableA("BALLOON_FAULT", spec.empty() ? nullptr : spec.c_str());
 }

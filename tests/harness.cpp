@@ -63,15 +63,12 @@ std::vector<Case> Cases(const std::string &name)
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#')
             continue;
-        size_t at = line.find(" | ");
-        Case   c{
-            {"what", line.substr(0, at)}
-        };
-        for (size_t next; at != std::string::npos; at = next) {
-            size_t eq = line.find('=', at);
-            next = line.find(" | ", at + 3);
-            c[line.substr(at + 3, eq - at - 3)] =
-                Unescape(line.substr(eq + 1, next == std::string::npos ? next : next - eq - 1));
+        Case c; // the fields between " | ", the first one "what"
+        for (size_t at = 0, end = 0; end != std::string::npos; at = end + 3) {
+            std::string field = line.substr(at, (end = line.find(" | ", at)) - at);
+            size_t      eq = at == 0 ? std::string::npos : field.find('=');
+            c[eq == std::string::npos ? "what" : field.substr(0, eq)] =
+                Unescape(field.substr(eq + 1));
         }
         cases.push_back(c);
     }

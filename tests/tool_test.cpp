@@ -38,47 +38,45 @@ TEST(Tool, GoldenRuns)
     EXPECT_EQ(runs, 80); // every case of the folder, none lost
 }
 
+// 50000 lines, or pieces of a long line, are read; one more is an overflow: the host's file
+// kept, the overflow line in 'QVC_TEMP.$$$'. At level 0 and 3 (the reader's trace level counts
+// before reading, the others while reading).
 TEST(Tool, LineLimit)
 {
-    struct {
-        std::string input, copied;
-    } many; // 49998 comment lines of 0 to 96 characters, some with LF alone, and their copies
+    std::string many, copied; // 49998 comment lines of 0 to 96 characters, some with LF alone
     for (int i = 0; i < 49998; i++) {
         std::string line(1, '#');
         line.append(i % 97, static_cast<char>('a' + i % 26));
-        many.input += line + (i % 3 == 0 ? "\n" : "\r\n");
-        many.copied += line + "\r\n";
+        many += line + (i % 3 == 0 ? "\n" : "\r\n");
+        copied += line + "\r\n";
     }
     const std::string longLine = "# " + std::string(298, 'y') + "\r\n"; // two pieces
-    const std::string overflow = "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b"
-                                 "    MAX=50000\r\n";
-    // clang-format off
-    const struct { // copied: the start of the command file, or "" for overflow
-        std::string input, copied;
+    const std::string piece = longLine.substr(0, 254) + "\r\n";
+    const struct {
+        std::string more, copied; // copied: the rest of the copy, or "" for an overflow
     } cases[] = {
-        {many.input + "#\r\n#\r\n", many.copied + "#\r\n#\r\n"},                      // 50000 lines
-        {many.input + "#\r\n#\r\n#\r\n", ""},                                         // 50001 lines
-        {many.input + longLine, many.copied + "# " + std::string(252, 'y') + "\r\n"}, // 50000 pieces
-        {many.input + "#\r\n" + longLine, ""},                                       // 50001 pieces
+        {.more = "#\r\n#\r\n",       .copied = "#\r\n#\r\n"},
+        {.more = "#\r\n#\r\n#\r\n",  .copied = ""          },
+        {.more = longLine,           .copied = piece       },
+        {.more = "#\r\n" + longLine, .copied = ""          },
     };
-    // clang-format on
-    for (const auto &c : cases) {
-        // the reader's trace level counts before reading, the other levels while reading
+    for (const auto &c : cases)
         for (std::string level : {"-t0", "-t3"}) {
-            Outcome r = RunOn(c.input, {level});
-            EXPECT_EQ(r.err, "");
+            Outcome           r = RunOn(many + c.more, {level});
+            const std::string out = level == "-t0" && !c.copied.empty() ? r.txt : r.work;
             EXPECT_EQ(r.status, c.copied.empty() ? 1 : 0) << level;
-            std::string out = level == "-t0" && !c.copied.empty() ? r.txt : r.work;
+            EXPECT_EQ(r.err, "");
             if (c.copied.empty()) {
-                EXPECT_EQ(r.txt, c.input);
-                EXPECT_EQ(out, overflow);
+                EXPECT_EQ(r.txt, many + c.more);
+                EXPECT_EQ(out, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b"
+                               "    MAX=50000\r\n");
                 EXPECT_EQ(r.out.find("##"), std::string::npos); // nothing was read
             } else {
-                EXPECT_EQ(out.substr(0, c.copied.size()), c.copied) << level;
-                EXPECT_EQ(out.substr(c.copied.size(), 6), "cn2 \r\n") << level;
+                EXPECT_EQ(out.substr(0, copied.size() + c.copied.size() + 6),
+                          copied + c.copied + "cn2 \r\n")
+                    << level;
             }
         }
-    }
 }
 
 // The zip's first run: try.cmd beside the executables and example\QVC_TEMP.TXT, run by cmd.

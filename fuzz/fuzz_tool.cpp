@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,11 +34,6 @@ std::string Contents(const char *name)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-bool Starts(const std::string &line, const char *word)
-{
-    return line.compare(0, std::strlen(word), word) == 0;
-}
-
 // The command file of a finished run, as a host reads it: whole CR LF lines, each a copied
 // comment or "bz" line or a command that the tool writes; the balloon's label or its error line,
 // at level 1 the two trailer lines, then the restore block ("cn0" sizes and "cn" where the input
@@ -53,11 +47,11 @@ void CheckCommandFile(const std::string &file, int level)
     for (std::string line; std::getline(in, line); lines.push_back(line.erase(line.size() - 1)))
         if (line.empty() || line.back() != '\r' || in.eof() ||
             std::none_of(std::begin(words), std::end(words),
-                         [&](const char *w) { return Starts(line, w); }))
+                         [&](const char *w) { return line.starts_with(w); }))
             std::abort();    // a line without its CR LF, or not the tool's
     size_t k = lines.size(); // lines[k - 1] is the last line not yet matched
     auto   take = [&](const char *word, bool optional) {
-        if (k > 0 && Starts(lines[k - 1], word))
+        if (k > 0 && lines[k - 1].starts_with(word))
             k--;
         else if (!optional)
             std::abort();
@@ -65,15 +59,15 @@ void CheckCommandFile(const std::string &file, int level)
     take("pn", true);
     for (const char *w : {"lc", "lt", "ly", "lg"})
         take(w, false);
-    if (k > 0 && Starts(lines[k - 1], "cn") && lines[k - 1].find(' ') == std::string::npos)
+    if (k > 0 && lines[k - 1].starts_with("cn") && lines[k - 1].find(' ') == std::string::npos)
         k--; // "cn" and a style number, without the blank of the balloon's own
-    if (k > 0 && Starts(lines[k - 1], "cn0 ") && lines[k - 1].size() > 4)
+    if (k > 0 && lines[k - 1].starts_with("cn0 ") && lines[k - 1].size() > 4)
         k--;
     if (level == 1) {
         take("#    jd_xmax= ", false);
         take("# ------------------ main() Pattern1 end file closing", false);
     }
-    if (k == 0 || !(Starts(lines[k - 1], "ch ") || Starts(lines[k - 1], "h# ")))
+    if (k == 0 || !(lines[k - 1].starts_with("ch ") || lines[k - 1].starts_with("h# ")))
         std::abort();
 }
 

@@ -1,12 +1,11 @@
-// The routines in process, one table each: the field scanner, the reader's
-// record table and the writers' numbers, for what the end-to-end runs do not show.
+// The routines in process, for what the end-to-end runs do not show: the field scanner against
+// the C library, and the reader's record table.
 #include "harness.h"
 #include "reader/reader.h"
 #include "state/state.h"
 #include "text/scan.h"
 #include "text/textio.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>

@@ -107,8 +107,7 @@ TEST(Faults, Failures)
             WriteFile(dir + "/" + host, input);
         if (c.count("plant"))
             Shell(root, "cd " + fs::path(dir).filename().string() + " && " + c.at("plant"));
-        if (c.count("hidden"))
-            MakeHidden(txt);
+        Hidden(txt, c.count("hidden") > 0);
         const std::string before = ReadFile(dir + "/" + kept);
         const fs::perms   mode = fs::status(txt).permissions();
         SetFault(fault);
@@ -126,7 +125,7 @@ TEST(Faults, Failures)
         EXPECT_EQ(ReadFile(root.At("o/victim.txt")), "victim") << what;
         EXPECT_TRUE(kept.empty() || ReadFile(dir + "/" + kept) == before) << what;
         EXPECT_EQ(ReadFile(dir + "/QVC_TEMP.$$$").find("##"), std::string::npos) << what;
-        EXPECT_EQ(IsHidden(txt), c.count("hidden") > 0) << what;
+        EXPECT_EQ(Hidden(txt), c.count("hidden") > 0) << what;
         EXPECT_TRUE(!c.count("whole") || ReadFile(dir + "/" + W) == done) << what;
 
         if (r.status == 0 && arg.empty()) { // the command file, a file of its own

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -31,7 +30,7 @@ std::string Scratch::At(const std::string &name) const
 
 std::string ReadFile(const std::string &path)
 {
-    std::ifstream      in(path, std::ios::binary);
+    std::ifstream      in(path, std::ios::binary); // a directory reads as ""
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();

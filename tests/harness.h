@@ -51,9 +51,9 @@ Outcome RunIn(const std::string &dir, const std::vector<std::string> &args,
               const char *program = "balloon", const std::string &as = "");
 Outcome RunOn(const std::string &input, const std::vector<std::string> &args = {});
 
-// The hidden and system attributes of file, set or read (nothing on POSIX).
-void MakeHidden(const std::string &file);
-bool IsHidden(const std::string &file);
+// Whether file has the hidden and system attributes, after giving it them when hide is true
+// (Windows; on POSIX none).
+bool Hidden(const std::string &file, bool hide = false);
 
 // Sets the failure that balloon-faults makes (BALLOON_FAULT, see faultseam.cpp) in the programs
 // started from now on; "" for none.

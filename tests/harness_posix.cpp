@@ -77,11 +77,7 @@ int Wait(intptr_t process)
     return WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
 }
 
-void MakeHidden(const std::string &)
-{
-}
-
-bool IsHidden(const std::string &)
+bool Hidden(const std::string &, bool)
 {
     return false;
 }

@@ -84,13 +84,10 @@ int Wait(intptr_t process)
     return static_cast<int>(code & 0xff); // -1 shows as 255, as on POSIX
 }
 
-void MakeHidden(const std::string &file)
+bool Hidden(const std::string &file, bool hide)
 {
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-}
-
-bool IsHidden(const std::string &file)
-{
+    if (hide)
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     DWORD a = GetFileAttributesA(file.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & 6) == 6;
 }

@@ -1,5 +1,5 @@
 // libFuzzer target: one whole run of the tool, in process, per input. The input's first line
-// holds the options, separated by blanks; the rest is the interchange file. A first option
+// holds the options, separated by white space; the rest is the interchange file. A first option
 // "@" stands for the host using the lower-case file name. Each run is checked as the host
 // would see it: a failed run or a debug run leaves the host's records, and a finished run
 // leaves a command file of whole lines that ends with the restore block.
@@ -98,11 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string options = input.substr(0, nl), file = input.substr(std::min(nl + 1, size));
 
     std::vector<std::string> args{"balloon"};
-    for (size_t at = 0, end; at <= options.size() && args.size() < 12; at = end + 1) {
-        end = std::min(options.find(' ', at), options.size());
-        if (end > at)
-            args.push_back(options.substr(at, end - at));
-    }
+    std::istringstream       words(options);
+    for (std::string w; args.size() < 12 && words >> w;)
+        args.push_back(w);
     std::ofstream(args.size() > 1 && args[1] == "@" ? "qvc_temp.txt" : "QVC_TEMP.TXT",
                   std::ios::binary)
         << file;

@@ -10,11 +10,9 @@ int main(int argc, char **argv)
 {
     HANDLE held = CreateFileA(argv[1], GENERIC_READ, std::atoi(argv[2]), nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    char   path[MAX_PATH];
-    DWORD  n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    while (n > 0 && path[n - 1] != '\\')
-        n--;
-    std::string  line = '"' + std::string(path, n) + "balloon.exe\" " + (argc > 4 ? argv[4] : "");
+    std::string self = argv[0]; // the whole path, as the tests start it
+    std::string line = '"' + self.substr(0, self.find_last_of("\\/") + 1) + "balloon.exe\" " +
+                       (argc > 4 ? argv[4] : "");
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

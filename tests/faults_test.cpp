@@ -108,7 +108,7 @@ TEST(Faults, Failures)
         if (c.count("plant"))
             Shell(root, "cd " + fs::path(dir).filename().string() + " && " + c.at("plant"));
         Hidden(txt, c.count("hidden") > 0);
-        const std::string before = ReadFile(dir + "/" + kept);
+        const std::string before = kept.empty() ? "" : ReadFile(dir + "/" + kept);
         const fs::perms   mode = fs::status(txt).permissions();
         SetFault(fault);
         Outcome r =

@@ -98,9 +98,9 @@ Outcome RunOn(const std::string &input, const std::vector<std::string> &args)
     return r;
 }
 
-void SetFault(const std::string &spec)
+void SetFault(const std::string &call)
 {
     static char setting[64]; // POSIX keeps this very string in the environment
-    std::snprintf(setting, sizeof setting, "BALLOON_FAULT=%s", spec.c_str());
+    std::snprintf(setting, sizeof setting, "BALLOON_FAULT=%s", call.c_str());
     putenv(setting);
 }

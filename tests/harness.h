@@ -57,4 +57,4 @@ bool Hidden(const std::string &file, bool hide = false);
 
 // Sets the failure that balloon-faults makes (BALLOON_FAULT, see faultseam.cpp) in the programs
 // started from now on; "" for none.
-void SetFault(const std::string &spec);
+void SetFault(const std::string &call);

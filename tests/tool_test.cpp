@@ -11,32 +11,43 @@ namespace
 
 namespace fs = std::filesystem;
 
+// The files of tests/golden whose names end in suffix, without it.
+std::vector<std::string> Goldens(const std::string &suffix)
+{
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(SOURCE_DIR "/tests/golden"))
+        if (std::string name = e.path().string(); name.ends_with(suffix))
+            names.push_back(name.substr(0, name.size() - suffix.size()));
+    return names;
+}
+
+// The words of s, separated by white space.
+std::vector<std::string> Words(const std::string &s)
+{
+    std::istringstream       in(s);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
 // Every case of tests/golden: NAME.in.txt holds the options on its first line and the host's
 // file after it, NAME.out.txt the command file (in QVC_TEMP.TXT after a normal run; at a debug
 // level in 'QVC_TEMP.$$$', QVC_TEMP.TXT unchanged), NAME.con.txt and NAME.err.txt the standard
 // output and error, if any.
 TEST(Tool, GoldenRuns)
 {
-    int runs = 0;
-    for (const auto &e : fs::directory_iterator(SOURCE_DIR "/tests/golden")) {
-        std::string name = e.path().string();
-        if (!name.ends_with(".in.txt"))
-            continue;
-        name.resize(name.size() - 7);
-        std::string        in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
-        std::istringstream first(in.substr(0, in.find('\n')));
-        std::vector<std::string> args;
-        for (std::string a; first >> a;)
-            args.push_back(a);
-        Outcome r = RunOn(input, args);
+    const std::vector<std::string> names = Goldens(".in.txt");
+    EXPECT_EQ(names.size(), 82u); // every case of the folder, none lost
+    for (const std::string &name : names) {
+        const std::string in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
+        Outcome r = RunOn(input, Words(in.substr(0, in.find('\n')))); // the options, then the file
         EXPECT_EQ(r.status, 0) << name;
         EXPECT_EQ(r.err, ReadFile(name + ".err.txt")) << name;
         EXPECT_EQ(r.work.empty() ? r.txt : r.work, ReadFile(name + ".out.txt")) << name;
         EXPECT_TRUE(r.work.empty() || r.txt == input) << name;
         EXPECT_EQ(r.out, ReadFile(name + ".con.txt")) << name;
-        runs++;
     }
-    EXPECT_EQ(runs, 82); // every case of the folder, none lost
 }
 
 // 50000 lines, or pieces of a long line, are read; one more is an overflow: the host's file
@@ -102,17 +113,13 @@ TEST(Tool, FirstRunFromTheZip)
 // drawn is the README's picture.
 TEST(Preview, GoldenPictures)
 {
-    int pictures = 0;
-    for (const auto &e : fs::directory_iterator(SOURCE_DIR "/tests/golden")) {
-        std::string name = e.path().string();
-        if (!name.ends_with(".cmd.txt"))
-            continue;
-        Outcome r = RunIn(".", {name}, "balloon-preview");
+    const std::vector<std::string> names = Goldens(".cmd.txt");
+    EXPECT_EQ(names.size(), 7u); // every picture of the folder
+    for (const std::string &name : names) {
+        Outcome r = RunIn(".", {name + ".cmd.txt"}, "balloon-preview");
         EXPECT_EQ(r.status, 0) << name;
-        EXPECT_EQ(r.out, ReadFile(name.substr(0, name.size() - 8) + ".svg")) << name;
-        pictures++;
+        EXPECT_EQ(r.out, ReadFile(name + ".svg")) << name;
     }
-    EXPECT_EQ(pictures, 7); // every picture of the folder
     Scratch dir;
     WriteFile(dir.At("QVC_TEMP.TXT"), ReadFile(SOURCE_DIR "/examples/QVC_TEMP.TXT"));
     ASSERT_EQ(RunIn(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run
@@ -129,11 +136,7 @@ TEST(Preview, Failures)
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), "sl 0 0 1 1\r\n");
         WriteFile(dir.At("empty.txt"), "lg1\r\n# note\r\n");
-        std::vector<std::string> args;
-        std::istringstream       words(Field(c, "args"));
-        for (std::string a; words >> a;)
-            args.push_back(a);
-        Outcome r = RunIn(dir.path, args, "balloon-preview");
+        Outcome r = RunIn(dir.path, Words(Field(c, "args")), "balloon-preview");
         EXPECT_EQ(r.status, std::stoi(c.at("status"))) << c.at("what");
         EXPECT_EQ(r.err, Field(c, "err")) << c.at("what");
         std::string out = Field(c, "out"), at = "@VERSION@";

@@ -16,7 +16,7 @@
 #include "writer/writer.h"
 
 #include <cstdio>
-#include <initializer_list>
+#include <iterator>
 
 // Stops a run that failed after creating the command file: at debug level 0 the partial file
 // goes, so that a full disk is not left full.
@@ -42,30 +42,39 @@ static int Overflow()
     return STATUS_FAILED;
 }
 
-// Brings "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of two intermediate names, replacing
-// what an interrupted run left there. A file under the upper-case name is the host's and stays
-// where it is, whatever stands beside it; no rename replaces it. When a rename after the first
-// fails, the file goes back to the name the host gave it. Where neither name is found, a run was
-// killed between the renames: the move of the regular file it left is completed. Only entries
-// themselves move, never what a link points at.
+// Brings the host's "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of the intermediate names.
+// No move replaces anything: a name that is taken is passed by, so that the file goes on through
+// the free one or directly. When the last move fails, the file goes back to the host's name, or
+// stays at the intermediate name where that is taken too. Only a regular file that the user may
+// write moves: anything else stays where it is, and the run finds no host's file.
+static void MoveLower()
+{
+    if (!OsWritable(QVC_LOWER))
+        return; // the run could not replace it, and it stays where the host put it
+    const char *route[] = {QVC_LOWER, QVC_STEP1, QVC_STEP2, QVC_FILE};
+    size_t      at = 0, last = std::size(route) - 1;
+    for (size_t next = 1; next <= last; next++)
+        if (OsRename(route[at], route[next]))
+            at = next;
+    if (at != 0 && at != last)
+        OsRename(route[at], QVC_LOWER);
+}
+
+// Brings the host's file to the name "QVC_TEMP.TXT". A file under that name is the host's and
+// stays where it is, whatever stands beside it. Where neither of the host's names is found, a run
+// was stopped between the moves: the records it left at one intermediate name move on; when both
+// hold a file, which one is the host's latest cannot be told, and both stay.
 static void Normalise()
 {
     if (OsHasName(QVC_FILE))
         return;
-    if (!OsRename(QVC_LOWER, QVC_STEP1, true)) {
-        if (!OsHasName(QVC_LOWER))
-            for (const char *step : {QVC_STEP2, QVC_STEP1}) // the later one first
-                if (OsIsFile(step)) {
-                    OsRename(step, QVC_FILE, false);
-                    break;
-                }
+    if (OsHasName(QVC_LOWER)) {
+        MoveLower();
         return;
     }
-    const char *at = QVC_STEP1;
-    if (OsRename(QVC_STEP1, QVC_STEP2, true))
-        at = QVC_STEP2;
-    if (!OsRename(at, QVC_FILE, false))
-        OsRename(at, QVC_LOWER, false);
+    bool first = OsIsFile(QVC_STEP1), second = OsIsFile(QVC_STEP2);
+    if (first != second)
+        OsRename(first ? QVC_STEP1 : QVC_STEP2, QVC_FILE);
 }
 
 // Decodes the options of the command line, which start with "-" or "/"; other arguments are

@@ -67,13 +67,14 @@ void OsDiscard(FILE *f, const char *name);
 // True when an entry of exactly this name, letter case included, exists (a link counts).
 bool OsHasName(const char *name);
 
-// True when name is a regular file itself, not a link to one.
+// True when name is a regular file itself, of exactly that name: not a directory, a link, a
+// device or an entry whose name differs in case only.
 bool OsIsFile(const char *name);
 
 // True when this process may write the file name (the read-only attribute on Windows).
 bool OsWritable(const char *name);
 
-// Renames the entry source itself, never what a link there points at, to target, replacing what
-// stands at target only when replace is true; false on failure (target taken, or source a link
-// that the system would follow).
-bool OsRename(const char *source, const char *target, bool replace);
+// Moves the regular file source itself (as OsIsFile tells) to the name target, which it never
+// replaces, whatever stands there: a dangling link or a link loop included; false when source
+// is no such file, target is taken or the move failed.
+bool OsRename(const char *source, const char *target);

@@ -150,16 +150,13 @@ bool OsWritable(const char *name)
     return access(name, W_OK) == 0;
 }
 
-bool OsRename(const char *source, const char *target, bool replace)
+bool OsRename(const char *source, const char *target)
 {
-    if (OsFault("rename"))
-        return false;
-    if (replace)
-        return std::rename(source, target) == 0;
+    if (OsFault("rename") || !OsIsFile(source))
+        return false; // the run holds the directory: nothing of another run comes in between
     if (renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0)
         return true;
-    // A file system without the flag: the run holds the directory, so nothing of another run
-    // comes between the check and the move.
+    // A file system without the flag: the same check under the hold.
     struct stat st;
     if ((errno != EINVAL && errno != ENOSYS) || lstat(target, &st) == 0)
         return false;

@@ -4,10 +4,12 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <aclapi.h>
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <fcntl.h>
 #include <io.h>
+#include <iterator>
 #include <windows.h>
 
 constexpr DWORD RETRY_MS = 2000; // how long a failure that may clear in moments is tried again
@@ -127,8 +129,9 @@ static HANDLE OpenEntry(const char *name, DWORD access)
 }
 
 // True when h is open on the entry name of the working directory itself, not on what a link
-// there points at (seen by its final path, which is not that of the name).
-static bool OnTheName(HANDLE h, const char *name)
+// there points at (seen by its final path, which is not that of the name); with exact, only
+// under that name letter for letter, not one that differs in case only.
+static bool OnTheName(HANDLE h, const char *name, bool exact = false)
 {
     WCHAR  here[LONGEST], file[LONGEST];
     HANDLE dir = CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -142,7 +145,7 @@ static bool OnTheName(HANDLE h, const char *name)
         return false;
     WCHAR wide[MAX_PATH];
     return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0 &&
-           _wcsicmp(file + n + 1, wide) == 0;
+           (exact ? std::wcscmp(file + n + 1, wide) : _wcsicmp(file + n + 1, wide)) == 0;
 }
 
 // Removes what stands at name, a file (read-only or not) or a link, never what a link points
@@ -299,11 +302,24 @@ bool OsHasName(const char *name)
     return exact;
 }
 
+// True when h is open on a regular file at exactly name: not a directory, a reparse point, a
+// device, a link that Wine followed or an entry whose name differs in case only.
+static bool IsFile(HANDLE h, const char *name)
+{
+    FILE_BASIC_INFO basic{};
+    return GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+           (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               0 &&
+           GetFileType(h) == FILE_TYPE_DISK && OnTheName(h, name, true);
+}
+
 bool OsIsFile(const char *name)
 {
-    DWORD a = GetFileAttributesA(name);
-    return a != INVALID_FILE_ATTRIBUTES &&
-           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    HANDLE h = OpenEntry(name, FILE_READ_ATTRIBUTES);
+    bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return file;
 }
 
 bool OsWritable(const char *name)
@@ -312,18 +328,67 @@ bool OsWritable(const char *name)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
-bool OsRename(const char *source, const char *target, bool replace)
+// The statuses of the native call that adds a name to a file.
+constexpr LONG LINKED = 0;
+constexpr LONG NO_LINKS[] = {
+    static_cast<LONG>(0xC0000002), // not implemented
+    static_cast<LONG>(0xC0000010), // invalid device request: FAT, exFAT
+    static_cast<LONG>(0xC00000BB), // not supported: some network shares
+};
+
+// Gives the file h is open on the second name target, in the working directory, without
+// replacing anything that stands there, a dangling link included (Wine's rename without
+// replacing replaces one, its link does not). Returns the native status.
+static LONG Link(HANDLE h, const char *target)
+{
+    using SetInformation = LONG(WINAPI *)(HANDLE, void *, void *, ULONG, int);
+    constexpr int FILE_LINK_INFORMATION = 11;
+    struct {
+        FILE_RENAME_INFO info; // the same layout
+        WCHAR            room[LONGEST + 8];
+    } to{};
+    struct {
+        void     *status;
+        ULONG_PTR done;
+    } io{};
+    auto  set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
+    WCHAR wide[MAX_PATH], full[LONGEST];
+    DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
+                  ? GetFullPathNameW(wide, LONGEST, full, nullptr)
+                  : 0;
+    if (set == nullptr || n == 0 || n >= LONGEST)
+        return NO_LINKS[0];
+    bool unc = full[0] == L'\\' && full[1] == L'\\'; // \\server\share as \??\UNC\server\share
+    std::wcscpy(to.info.FileName, unc ? L"\\??\\UNC" : L"\\??\\");
+    std::wcscat(to.info.FileName, unc ? full + 1 : full);
+    to.info.FileNameLength = static_cast<DWORD>(std::wcslen(to.info.FileName) * sizeof(WCHAR));
+    return set(h, &io, &to, sizeof to, FILE_LINK_INFORMATION);
+}
+
+bool OsRename(const char *source, const char *target)
 {
     HANDLE h; // the entry itself: a link's target is never moved
     DWORD  waited = 0;
-    if (Fault("rename"))
-        return false;
-    while ((h = OpenEntry(source, DELETE | FILE_READ_ATTRIBUTES)) == INVALID_HANDLE_VALUE &&
+    // The seam's failure is taken as a file system without links: the file is renamed instead.
+    bool linkless = Fault("rename");
+    while ((h = OpenEntry(source, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES)) ==
+               INVALID_HANDLE_VALUE &&
            Again(source, waited))
         continue;
     if (h == INVALID_HANDLE_VALUE)
         return false;
-    bool moved = OnTheName(h, source) && RenameHandle(h, target, replace);
+    // A second name, then the first one removed: the move, without the replacing.
+    bool moved = false;
+    if (IsFile(h, source)) {
+        LONG                  status = linkless ? NO_LINKS[2] : Link(h, target);
+        FILE_DISPOSITION_INFO gone{TRUE};
+        if (status == LINKED)
+            moved = SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone) ||
+                    (Remove(target), false); // the file stays under its first name only
+        else if (std::find(std::begin(NO_LINKS), std::end(NO_LINKS), status) != std::end(NO_LINKS))
+            moved = RenameHandle(h, target, false);
+    }
     CloseHandle(h);
     return moved;
 }

@@ -161,19 +161,21 @@ void LRecord(const Piece &ln)
     }
 }
 
-// Dispatches one piece by its first character. The records that only draw or describe
-// other elements ("ci", "pt", "pl", "cc", "z" and the other "c" and "p" records) are skipped:
-// nothing of them reaches the command file of a balloon.
-void Record(const Piece &ln)
+// Dispatches the first piece of a line by its first character; true when the line is carried
+// over (a comment or "bz" line), whose first piece is then copied. The records that only draw or
+// describe other elements ("ci", "pt", "pl", "cc", "z" and the other "c" and "p" records) are
+// skipped: nothing of them reaches the command file of a balloon.
+bool Record(const Piece &ln)
 {
     switch (At(ln, 1)) {
-    case '#': // comment: copied
+    case '#': // comment
         CopyOut(ln.s, ln.n);
-        break;
-    case 'b': // "bz": copied
-        if (At(ln, 2) == 'z')
-            CopyOut(ln.s, ln.n);
-        break;
+        return true;
+    case 'b': // "bz"
+        if (At(ln, 2) != 'z')
+            break;
+        CopyOut(ln.s, ln.n);
+        return true;
     case ' ': // line segment
         LineSegment(ln);
         break;
@@ -192,13 +194,19 @@ void Record(const Piece &ln)
             TextStyle(ln);
         break;
     }
+    return false;
 }
 
 } // namespace
 
+// Reads the pieces of the interchange file up to the limit. A line longer than a piece is one
+// line: its first piece decides what it is, the later ones are copied with it when it is carried
+// over and skipped otherwise; they still count against the limit and show in the trace.
 int QV_PATTERN(unsigned jd_xmax, unsigned limit)
 {
     char spare[PIECE];
+    bool within = false;  // the last piece ended short of its line end
+    bool copying = false; // the line of the last piece is carried over
     for (unsigned jd_x = 0; jd_x != limit; jd_x++) {
         const char *s;
         size_t      n = TextPiece(&fp, &s, spare);
@@ -212,7 +220,13 @@ int QV_PATTERN(unsigned jd_xmax, unsigned limit)
             ConPrintf(stdout, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, limit);
             ConPrintf(stdout, "##  buf=(%s)\n", buf);
         }
-        Record(Piece{s, n});
+        if (!within)
+            copying = Record(Piece{s, n});
+        else if (copying)
+            CopyOut(s, n);
+        within = s[n - 1] != '\n';
     }
+    if (within && copying)
+        CopyEndOut(); // the file ended without a line end
     return 0;
 }

@@ -8,7 +8,15 @@
 
 void CopyOut(const char *s, std::size_t n)
 {
-    TextWriteLine(&fpw, s, n > 0 && s[n - 1] == '\n' ? n - 1 : n);
+    if (n > 0 && s[n - 1] == '\n') // a line end stands only at the end of a piece
+        TextWriteLine(&fpw, s, n - 1);
+    else
+        TextWrite(&fpw, s, n);
+}
+
+void CopyEndOut()
+{
+    TextWriteLine(&fpw, "", 0);
 }
 
 void S16RGBout(unsigned rgb)

@@ -9,10 +9,13 @@ constexpr int BALLOON_DRAWN = 0;
 constexpr int BALLOON_POINT_COUNT = 1;  // three or more point records
 constexpr int BALLOON_POINT_NUMBER = 2; // a last point numbered 3 or more
 
-// Copies a comment or "bz" piece of the interchange file, n characters at s, as one line: a
-// piece without a line end (the last line of a file without one, the first part of a longer
-// line) is ended all the same, so that every command after it stands on a line of its own.
+// Copies a piece of a comment or "bz" line of the interchange file, n characters at s, as it is:
+// the line end of the piece that ends the line included.
 void CopyOut(const char *s, std::size_t n);
+
+// Ends a copied line that the interchange file ended without a line end, so that every command
+// after it stands on a line of its own.
+void CopyEndOut();
 
 // Writes the colour 0xRRGGBB as a direct colour command.
 void S16RGBout(unsigned rgb);

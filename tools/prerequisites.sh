@@ -1,6 +1,7 @@
 #!/bin/bash
 # Makes sure that the Debian packages of each named purpose are installed:
-#   build     the tool and balloon-preview: cmake, g++
+#   build     the tool and balloon-preview: cmake, g++, make
+#   bench     the benchmark: python3, and GNU time for the peak memory (/usr/bin/time)
 #   tests     the test suite: GoogleTest (its sources build it for Windows too)
 #   fuzz      the fuzz target: clang and its runtime libraries (the sanitizer build uses g++)
 #   windows   the Windows executables and their tests: mingw-w64 for x86_64 and i686, Wine with
@@ -13,11 +14,12 @@ set -euo pipefail
 packages() {
     case "$1" in
     build) echo cmake g++ make ;;
+    bench) echo python3 time ;;
     tests) echo libgtest-dev googletest ;;
     fuzz) echo clang libclang-rt-dev ;; # the runtime of the default clang, whatever its version
     windows) echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 ;;
     *)
-        echo "tools/prerequisites.sh: unknown purpose $1 (build, tests, fuzz, windows)" >&2
+        echo "tools/prerequisites.sh: unknown purpose $1 (build, bench, tests, fuzz, windows)" >&2
         exit 2
         ;;
     esac

@@ -1,7 +1,9 @@
 // The balloon: a circle of the label's text height around the first indicated point, a tip
-// toward the second, a leader with an optional arrow head or dot, and a one-character label.
+// toward the second, a leader with an optional arrow head or dot, and the label; or, as the
+// options ask, another frame, a second entry below the label, one size for a drawing.
 #include "balloon/balloon.h"
 
+#include "balloon/frames.h"
 #include "state/state.h"
 #include "text/format.h"
 #include "text/textio.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 // Balloon colours as 0xRRGGBB, by colour number.
@@ -40,28 +43,12 @@ static const char FULLWIDTH_LABELS[][3] = {
 constexpr int LABELS = std::size(HALFWIDTH_LABELS); // label numbers 0 to LABELS - 1
 static_assert(std::size(FULLWIDTH_LABELS) == LABELS);
 
-static const double SQRT2 = 1.4142135623730951;
-
 constexpr double BAI = 1.0;          // the radius over the label's text height
 constexpr double TIP_SPAN = 2.001;   // the tip's arc spans PAI / 2.001: a hair under a quarter turn
-constexpr double RING = 0.95;        // the circle's last value: 0.95 of its radius
 constexpr double DOT = 100.0;        // the dot's last value
 constexpr double HEAD_LENGTH = 3.0;  // the arrow head's length, in units of the group scale
 constexpr double HEAD_HALF = 1.5;    // half the arrow head's width, in units of the group scale
 constexpr double OFFSET_UNIT = 0.05; // the label's offset: moji_offset of these, times the scale
-
-// The balloon's frame: origin the first point, u axis toward the second, at distance d.
-struct Frame {
-    double d, th, sn, cs;
-    double X(double u, double v) const
-    {
-        return PX[1] + (u * cs - v * sn);
-    }
-    double Y(double u, double v) const
-    {
-        return PY[1] + (u * sn + v * cs);
-    }
-};
 
 // An index that lies outside its table is taken as 0.
 static std::size_t InTable(int i, std::size_t count)
@@ -85,13 +72,13 @@ static Frame FrameOf()
     return Frame{d, th, std::sin(th), std::cos(th)};
 }
 
-// The label of option -l as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its
+// A text of option -l or -q as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its
 // ASCII digits and Latin letters into their full-width Shift_JIS characters, every other
 // character stays as given. Returns its number of characters.
-static int LabelText(char *out)
+static int LabelText(const char *s, char *out)
 {
     int chars = 0;
-    for (const char *s = LABEL.data(); *s != '\0'; chars++) {
+    for (; *s != '\0'; chars++) {
         char c = *s;
         bool digit = c >= '0' && c <= '9', upper = c >= 'A' && c <= 'Z',
              lower = c >= 'a' && c <= 'z';
@@ -112,31 +99,61 @@ static int LabelText(char *out)
     return chars;
 }
 
-// The radius of a circle around a label of chars characters: the text height for one; for
-// more, the circle through the corners of the label's box (each double-byte character the
-// text width wide, each single-byte one half of it, the spacing between them), as far out as
-// the one-character circle is from its square box, and never less than the text height.
-static double LabelRadius(const char *label, int chars)
+// The characters of a text as drawn.
+static int Chars(const char *text)
 {
-    if (chars < 2)
-        return MOJI_zh * BAI;
-    double w = MOJI_zd * (chars - 1);
-    for (const char *s = label; *s != '\0'; s += IsLead(*s) ? 2 : 1)
+    int chars = 0;
+    for (const char *s = text; *s != '\0'; s += IsLead(*s) ? 2 : 1)
+        chars++;
+    return chars;
+}
+
+// The width of a text as drawn: each double-byte character the text width, each single-byte
+// one half of it, and the spacing between them.
+static double TextWidth(const char *text)
+{
+    double w = MOJI_zd * (Chars(text) - 1);
+    for (const char *s = text; *s != '\0'; s += IsLead(*s) ? 2 : 1)
         w += IsLead(*s) ? MOJI_zw : MOJI_zw / 2;
+    return w;
+}
+
+// The radius of a circle around a label: the text height for one character; for more, the
+// circle through the corners of the label's box, as far out as the one-character circle is
+// from its square box, and never less than the text height.
+static double LabelRadius(const char *label)
+{
+    if (Chars(label) < 2)
+        return MOJI_zh * BAI;
+    double w = TextWidth(label);
     return std::max(MOJI_zh, std::sqrt(w * w + MOJI_zh * MOJI_zh) / SQRT2);
 }
 
 // Selects the label's text style and takes its sizes at the group scale; returns the radius of
-// the circle around the label (isLABEL: of chars characters; otherwise one).
-static double TextSizes(const char *label, int chars)
+// the frame around the label, and the second entry below it where there is one (the circle
+// through the outer corners of their boxes, h/4 away from the divider), at least as large as
+// for a label of wSIZE characters "0" where that is given.
+static double TextSizes(const char *label, const char *second)
 {
     std::size_t cn = InTable(wCN, MOJI_H.size());
     Cnout(static_cast<int>(cn));
     MOJI_zw = MOJI_W[cn] * SCALE;
     MOJI_zh = MOJI_H[cn] * SCALE;
     MOJI_zd = MOJI_D[cn] * SCALE;
-    double r = isLABEL ? LabelRadius(label, chars) : MOJI_zh * BAI;
-    double bai = isLABEL && MOJI_zh != 0 ? r / MOJI_zh : BAI; // 1 where the height is 0
+    char zeros[2 * LABEL_CHARS + 1] = "";
+    for (int i = 0; i < wSIZE; i++)
+        std::strcat(zeros, isZEN == 1 ? "\x82\x4f" : "0"); // full-width "0", or "0"
+    bool   grown = isLABEL || isQTY || wSIZE != 0;
+    double r = isLABEL ? LabelRadius(label) : MOJI_zh * BAI;
+    if (wSIZE != 0)
+        r = std::max(r, LabelRadius(zeros));
+    if (isQTY) {
+        double w = std::max(TextWidth(label), TextWidth(second));
+        if (wSIZE != 0)
+            w = std::max(w, TextWidth(zeros));
+        r = SQRT2 * std::sqrt(w / 2 * (w / 2) + 1.25 * MOJI_zh * (1.25 * MOJI_zh));
+    }
+    double bai = grown && MOJI_zh != 0 ? r / MOJI_zh : BAI; // 1 where the height is 0
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
                   static_cast<int>(cn), MOJI_zw, MOJI_zh, MOJI_zd);
@@ -145,33 +162,40 @@ static double TextSizes(const char *label, int chars)
     return r;
 }
 
-// The colour, the tip's arc, the two tangents that meet at the tip, and the circle.
-static void DrawCircle(const Frame &f, double r)
+// The balloon's colour.
+static void DrawColour()
 {
-    double      a = r / SQRT2;
-    double      t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
-    double      t2x = f.X(a, -a), t2y = f.Y(a, -a);             // circle at -45 degrees
-    double      kx = f.X(SQRT2 * r, 0), ky = f.Y(SQRT2 * r, 0); // where the tangents meet
-    double      lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0);         // where the leader begins
     std::size_t clr = InTable(wSCLR, std::size(inRGB));
     S16RGBout(inRGB[clr]);
-    if (isTest == LEVEL_BALLOON) {
+    if (isTest == LEVEL_BALLOON)
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", static_cast<int>(clr), inRGB[clr]);
+}
+
+// The tip's arc, the two tangents that meet at the tip, and the circle; returns where the
+// leader begins, at twice the radius.
+static double DrawCircle(const Frame &f, double r)
+{
+    double a = r / SQRT2;
+    double t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
+    double t2x = f.X(a, -a), t2y = f.Y(a, -a);             // circle at -45 degrees
+    double kx = f.X(SQRT2 * r, 0), ky = f.Y(SQRT2 * r, 0); // where the tangents meet
+    double lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0);         // where the leader begins
+    if (isTest == LEVEL_BALLOON)
         SCtraceOut(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
-    }
     SCout(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
     SL3out(t1x, t1y, lx, ly, kx, ky);
     SL3out(t2x, t2y, lx, ly, kx, ky);
-    SOout(PX[1], PY[1], r, 1.0, f.th, 0.0, 2 * PAI, RING * r);
+    DrawRing(f, r);
+    return 2 * r;
 }
 
-// The leader from the tip's end to the second point, with its arrow head and dot; none where
-// the circle reaches the second point.
-static void DrawLeader(const Frame &f, double r)
+// The leader from `from` along the way to the second point, with its arrow head and dot; none
+// where the frame reaches the second point.
+static void DrawLeader(const Frame &f, double from)
 {
-    if (2 * r > f.d)
+    if (from > f.d)
         return;
-    double S = SCALE, lx = f.X(2 * r, 0), ly = f.Y(2 * r, 0), back = f.d - HEAD_LENGTH * S;
+    double S = SCALE, lx = f.X(from, 0), ly = f.Y(from, 0), back = f.d - HEAD_LENGTH * S;
     SL2out(lx, ly, PX[2], PY[2]);
     if (isYA != 0)
         SL3out(PX[2], PY[2], f.X(back, HEAD_HALF * S), f.Y(back, HEAD_HALF * S),
@@ -180,21 +204,21 @@ static void DrawLeader(const Frame &f, double r)
         SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, DOT);
 }
 
-// The label beside the first point: given, the label of option -l as drawn, or else that of
-// the label number, full or half width.
-static void DrawLabel(const char *given)
+// The label beside the first point, and the second entry below it where there is one: the
+// label of option -l as drawn (given) or else that of the label number, full or half width.
+static void DrawLabel(const char *label, bool given, const char *second)
 {
-    if (isNUM > LABELS - 1)
-        isNUM = 1;
     std::size_t num = InTable(isNUM, LABELS);
+    double      x = PX[1] + OFFSET_UNIT * SCALE * moji_offset, y = isQTY ? 0.75 * MOJI_zh : 0;
     CC4out();
-    const char *label = given ? given : isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num];
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, static_cast<int>(num));
-        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", given ? given : FULLWIDTH_LABELS[num],
+        ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", given ? label : FULLWIDTH_LABELS[num],
                   static_cast<int>(num));
     }
-    MojiOutS(PX[1] + OFFSET_UNIT * SCALE * moji_offset, PY[1], label);
+    MojiOutS(x, PY[1] + y, label);
+    if (isQTY)
+        MojiOutS(x, PY[1] - y, second);
 }
 
 int Kobarn1()
@@ -206,12 +230,26 @@ int Kobarn1()
         return BALLOON_POINT_COUNT;
     if (iPOINT > 2)
         return BALLOON_POINT_NUMBER;
-    Frame  f = FrameOf();
-    char   label[2 * LABEL_CHARS + 1] = "";
-    int    chars = isLABEL ? LabelText(label) : 1;
-    double r = TextSizes(label, chars);
-    DrawCircle(f, r);
-    DrawLeader(f, r);
-    DrawLabel(isLABEL ? label : nullptr);
+    if (isNUM > LABELS - 1)
+        isNUM = 1;
+    std::size_t num = InTable(isNUM, LABELS);
+    Frame       f = FrameOf();
+    char        given[2 * LABEL_CHARS + 1] = "", second[2 * LABEL_CHARS + 1] = "";
+    if (isLABEL)
+        LabelText(LABEL.data(), given);
+    if (isQTY)
+        LabelText(QTY.data(), second);
+    const char *label = isLABEL      ? given
+                        : isZEN == 1 ? FULLWIDTH_LABELS[num]
+                                     : HALFWIDTH_LABELS[num];
+    double      r = TextSizes(label, second);
+    if (isTest == LEVEL_BALLOON && (wFRM != 0 || isQTY || wSIZE != 0))
+        ConPrintf(stdout, "#  frame(%d)  r(%.1f)  second(%s)\n", wFRM, r, second);
+    DrawColour();
+    double from = wFRM == 0 ? DrawCircle(f, r) : DrawFrame(f, r);
+    if (isQTY)
+        DrawDivider(r);
+    DrawLeader(f, from);
+    DrawLabel(label, isLABEL, second);
     return BALLOON_DRAWN;
 }

@@ -78,3 +78,7 @@ bool OsWritable(const char *name);
 // replaces, whatever stands there: a dangling link or a link loop included; false when source
 // is no such file, target is taken or the move failed.
 bool OsRename(const char *source, const char *target);
+
+// Decodes the one Shift_JIS character (code page 932) of n bytes at s into UTF-8 at out (4 bytes
+// at least); returns the bytes written, 0 when the system cannot decode it.
+size_t OsSjisUtf8(const char *s, size_t n, char *out);

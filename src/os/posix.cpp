@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <iconv.h>
 #include <initializer_list>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -161,4 +162,18 @@ bool OsRename(const char *source, const char *target)
     if ((errno != EINVAL && errno != ENOSYS) || lstat(target, &st) == 0)
         return false;
     return std::rename(source, target) == 0;
+}
+
+size_t OsSjisUtf8(const char *s, size_t n, char *out)
+{
+    static iconv_t cd = iconv_open("UTF-8", "CP932"); // once; (iconv_t)-1 where none is installed
+    char          *in = const_cast<char *>(s), *to = out;
+    size_t         left = n, room = 4;
+    if (cd == reinterpret_cast<iconv_t>(-1) ||
+        iconv(cd, &in, &left, &to, &room) == static_cast<size_t>(-1) || left != 0) {
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+        return 0;
+    }
+    return static_cast<size_t>(to - out);
 }

@@ -392,3 +392,11 @@ bool OsRename(const char *source, const char *target)
     CloseHandle(h);
     return moved;
 }
+
+size_t OsSjisUtf8(const char *s, size_t n, char *out)
+{
+    WCHAR wide[2];
+    int   k = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, s, static_cast<int>(n), wide, 2);
+    int   m = k > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, k, out, 4, nullptr, nullptr) : 0;
+    return m > 0 ? static_cast<size_t>(m) : 0;
+}

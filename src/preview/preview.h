@@ -15,10 +15,11 @@ struct Point {
 // One element of the picture, in drawing coordinates (y up).
 struct Element {
     enum Kind { Mask, Stroke, Fill, Ring, Label } kind;
-    std::vector<Point> pts;   // Mask, Stroke, Fill: the outline; Ring: outer, then inner loop
-    size_t             outer; // Ring: points of the outer loop
-    std::string        text;  // Label: UTF-8
-    double             size;  // Label: text height
+    std::vector<Point> pts;    // Mask, Stroke, Fill: the outline; Ring: outer, then inner loop
+    size_t             outer;  // Ring: points of the outer loop
+    std::string        text;   // Label: UTF-8
+    double             size;   // Label: the radius of the frame it stands in
+    double             height; // Label: the most it is high
     std::string        colour;
 };
 
@@ -27,7 +28,8 @@ struct Picture {
     std::vector<std::string> captions; // error lines, decoded
 };
 
-// Shift_JIS to UTF-8, as far as the tool writes it; other characters become U+FFFD.
+// Shift_JIS (code page 932) to UTF-8 through the system's converter; a character that it cannot
+// decode becomes U+FFFD.
 std::string Decode(const std::string &s);
 
 // Reads the command file into the picture; false, with a message, when it cannot be read.

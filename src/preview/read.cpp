@@ -1,6 +1,8 @@
 // The command file read into the elements of a picture, each command as the host draws it.
 #include "preview/preview.h"
 
+#include "os/os.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -30,57 +32,21 @@ size_t Numbers(const std::string &line, size_t from, std::vector<double> &v, siz
     return v.size();
 }
 
-// Two-byte Shift_JIS characters of the tool's own texts that no range below covers.
-const struct {
-    unsigned sjis, unicode;
-} kKanji[] = {
-    {0x8E77, 0x6307},
-    {0x8EA6, 0x793A},
-    {0x94D4, 0x756A},
-    {0x8D86, 0x53F7},
-    {0x91E5, 0x5927},
-    {0x9776, 0x8981},
-    {0x9166, 0x7D20},
-    {0x9094, 0x6570},
-    {0x88C8, 0x4EE5},
-    {0x8FE3, 0x4E0A},
-    {0x815B, 0x30FC},
-    {0x8140, 0x3000},
-    {0x8ABF, 0x6F22}, // the kanji of the README's example label
-    {0x8E9A, 0x5B57},
-};
-
-unsigned Unicode(unsigned c)
+// The corners' distance from their middle to the nearest side: the radius of the circle that a
+// frame drawn as a closed run of lines holds (its first corner is also its last).
+double Inradius(const std::vector<Point> &loop)
 {
-    unsigned lead = c >> 8, trail = c & 0xFF;
-    if (lead == 0x82 && trail >= 0x4F && trail <= 0x58)
-        return 0xFF10 + trail - 0x4F; // full-width digits
-    if (lead == 0x82 && trail >= 0x60 && trail <= 0x79)
-        return 0xFF21 + trail - 0x60; // full-width capitals
-    if (lead == 0x82 && trail >= 0x81 && trail <= 0x9A)
-        return 0xFF41 + trail - 0x81; // full-width small letters
-    if (lead == 0x82 && trail >= 0x9F && trail <= 0xF1)
-        return 0x3041 + trail - 0x9F; // hiragana
-    if (lead == 0x83 && trail >= 0x40 && trail <= 0x96)
-        return 0x30A1 + trail - 0x40 - (trail > 0x7F ? 1 : 0); // katakana
-    for (const auto &k : kKanji)
-        if (k.sjis == c)
-            return k.unicode;
-    return 0xFFFD;
-}
-
-void PutUtf8(std::string &out, unsigned u)
-{
-    if (u < 0x80) {
-        out += static_cast<char>(u);
-    } else if (u < 0x800) {
-        out += static_cast<char>(0xC0 | u >> 6);
-        out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | u >> 12);
-        out += static_cast<char>(0x80 | (u >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (u & 0x3F));
+    double cx = 0, cy = 0, r = 1e300;
+    size_t n = loop.size() - 1;
+    for (size_t i = 0; i < n; i++)
+        cx += loop[i].x / static_cast<double>(n), cy += loop[i].y / static_cast<double>(n);
+    for (size_t i = 0; i < n; i++) {
+        double dx = loop[i + 1].x - loop[i].x, dy = loop[i + 1].y - loop[i].y;
+        double len = std::hypot(dx, dy);
+        if (len > 0)
+            r = std::min(r, std::fabs((cx - loop[i].x) * dy - (cy - loop[i].y) * dx) / len);
     }
+    return r < 1e300 ? r : 0;
 }
 
 } // namespace
@@ -88,16 +54,17 @@ void PutUtf8(std::string &out, unsigned u)
 std::string Decode(const std::string &s)
 {
     std::string out;
-    for (size_t i = 0; i < s.size(); i++) {
-        auto c = static_cast<unsigned char>(s[i]);
+    for (size_t i = 0; i < s.size();) {
+        auto   c = static_cast<unsigned char>(s[i]);
+        bool   lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        size_t n = lead ? 2 : 1, k = 0;
+        char   utf8[4];
         if (c < 0x80)
-            PutUtf8(out, c);
-        else if (c >= 0xA1 && c <= 0xDF)
-            PutUtf8(out, 0xFF61 + c - 0xA1); // half-width katakana
-        else if (i + 1 < s.size())
-            PutUtf8(out, Unicode(unsigned{c} << 8 | static_cast<unsigned char>(s[++i])));
-        else
-            PutUtf8(out, 0xFFFD);
+            utf8[k++] = s[i];                                             // ASCII as it is
+        else if (i + n <= s.size() && (lead || (c >= 0xA1 && c <= 0xDF))) // or half-width kana
+            k = OsSjisUtf8(s.data() + i, n, utf8);
+        out.append(k > 0 ? std::string(utf8, k) : "\xEF\xBF\xBD"); // U+FFFD where none
+        i += std::min(n, s.size() - i);
     }
     return out;
 }
@@ -137,6 +104,7 @@ bool Read(const std::string &path, Picture &pic)
     std::string         colour = "#000000", line;
     double              textSize = 0;
     std::vector<double> v;
+    std::vector<Point>  loop; // lines that run on from each other: a frame once closed
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -145,14 +113,19 @@ bool Read(const std::string &path, Picture &pic)
             colour = line.substr(5, 7);
         } else if (word == "sl" && Numbers(line, 2, v, 6) >= 4) {
             v.resize(v.size() < 6 ? 4 : 6); // two points or three
-            Element e{Element::Stroke, {}, 0, "", 0, colour};
+            Element e{Element::Stroke, {}, 0, "", 0, 0, colour};
             for (size_t i = 0; i + 1 < v.size(); i += 2)
                 e.pts.push_back({v[i], v[i + 1]});
             pic.elements.push_back(e);
+            if (loop.empty() || loop.back().x != v[0] || loop.back().y != v[1] || v.size() > 4)
+                loop = {e.pts[0]};
+            loop.push_back(e.pts[1]);
+            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y)
+                textSize = Inradius(loop);
         } else if ((word == "sc" || word == "so") && Numbers(line, 2, v, 8) == 8 && v[2] > 0) {
             bool full = std::fabs(v[6]) >= 2 * kPi - 1e-9;
             if (word == "so") { // a ring from the last value out to the radius
-                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, colour};
+                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, 0, colour};
                 e.outer = e.pts.size();
                 std::vector<Point> inner = Arc(v, std::clamp(v[7], 0.0, v[2]), !full);
                 e.pts.insert(e.pts.end(), inner.begin(), inner.end());
@@ -164,6 +137,7 @@ bool Read(const std::string &path, Picture &pic)
                           0,
                           "",
                           0,
+                          0,
                           colour};
                 if (!full)
                     e.pts.insert(e.pts.begin(), Point{v[0], v[1]});
@@ -171,13 +145,20 @@ bool Read(const std::string &path, Picture &pic)
             }
         } else if (word == "ch" && Numbers(line, 2, v, 2) == 2) {
             size_t quote = line.find('"');
-            if (quote != std::string::npos)
-                pic.elements.push_back({Element::Label,
-                                        {{v[0], v[1]}},
-                                        0,
-                                        Decode(line.substr(quote + 1)),
-                                        textSize,
-                                        colour});
+            if (quote == std::string::npos)
+                continue;
+            bool second = !pic.elements.empty() && pic.elements.back().kind == Element::Label;
+            pic.elements.push_back({Element::Label,
+                                    {{v[0], v[1]}},
+                                    0,
+                                    Decode(line.substr(quote + 1)),
+                                    textSize,
+                                    textSize,
+                                    colour});
+            if (second) { // both entries as high as the text, 2/3 of their distance
+                Element &a = pic.elements[pic.elements.size() - 2], &b = pic.elements.back();
+                a.height = b.height = std::fabs(a.pts[0].y - b.pts[0].y) / 1.5;
+            }
         } else if (word == "h#" || word == "he") {
             pic.captions.push_back(Decode(line.substr(2)));
         }

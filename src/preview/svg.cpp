@@ -53,11 +53,11 @@ double TextWidth(const std::string &utf8)
     return w;
 }
 
-// The font size of a label in its circle (its size, the radius): a label of one full-width
-// character as high as the radius, a longer one across at most 80 % of the circle.
+// The font size of a label in its frame (its size, the radius): a label of one full-width
+// character as high as it may be, a longer one across at most 80 % of the frame.
 double LabelSize(const Element &e)
 {
-    return std::min(e.size, 1.6 * e.size / TextWidth(e.text));
+    return std::min(e.height, 1.6 * e.size / TextWidth(e.text));
 }
 
 } // namespace

@@ -11,6 +11,10 @@ constexpr int STYLES = 16;     // slots of the text size tables: "cn0" in 0, sty
 constexpr int NOT_TAKEN = 20;  // a first-value copy that no record has given yet
 constexpr int HPmax = 3;       // highest point number with a slot in PX and PY
 constexpr int LABEL_CHARS = 8; // most characters of a label of option -l, each of 1 or 2 bytes
+constexpr int FRAMES = 5;      // frames of option -f: 0 the circle with its tip, 1 to 4 plain
+
+// A text of options -l and -q: up to LABEL_CHARS characters of 1 or 2 bytes, NUL-terminated.
+using LabelBytes = std::array<char, 2 * LABEL_CHARS + 1>;
 
 // Debug levels of option -t (isTest). At every level but the first the command file stays in
 // 'QVC_TEMP.$$$' and the host's file is left as it is; from the reader's level on, the options

@@ -17,8 +17,12 @@ VAR(int, isTEN, 0)            // nonzero: dot at the leader's end
 VAR(int, isTest, 0)           // debug level 0 to 6
 VAR(int, isLABEL, 0)          // 1: the label is LABEL, from an option -l after any -n and -a
 TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of option -l as given, NUL-terminated
-VAR(int, wLC1, 1)                           // shown by the option echo only
-VAR(int, wLC2, 1)                           // shown by the option echo only
+VAR(int, isQTY, 0)                          // 1: a second entry, QTY, below the label (-q)
+TAB(char, QTY, 2 * LABEL_CHARS + 1, '\0')   // the second entry of option -q as given
+VAR(int, wFRM, 0)                           // the frame, 0 to FRAMES - 1 (-f)
+VAR(int, wSIZE, 0) // 1 to LABEL_CHARS: at least as large as for that many "0" (-r); 0: own size
+VAR(int, wLC1, 1)  // shown by the option echo only
+VAR(int, wLC2, 1)  // shown by the option echo only
 
 // Element file reader: current attributes
 VAR(int, COLOR, 1) // "lc"

@@ -128,7 +128,7 @@ void opt(char *argument)
     for (const Option &each : OPTIONS)
         if (each.letter == letter)
             o = &each;
-    bool has = value[0] != '\0'; // "no value: no change"
+    bool has = value[0] != '\0'; // without one, only an option taken bare does anything
     if (o == nullptr || ((has || o->bare) && !TakeValue(*o, value)))
         ConPrintf(stderr, MSG_OPTION);
     if (isTest >= LEVEL_READER) { // the options are echoed from the reader's level on

@@ -74,11 +74,10 @@ static Frame FrameOf()
 
 // A text of option -l or -q as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its
 // ASCII digits and Latin letters into their full-width Shift_JIS characters, every other
-// character stays as given. Returns its number of characters.
-static int LabelText(const char *s, char *out)
+// character stays as given.
+static void LabelText(const char *s, char *out)
 {
-    int chars = 0;
-    for (; *s != '\0'; chars++) {
+    while (*s != '\0') {
         char c = *s;
         bool digit = c >= '0' && c <= '9', upper = c >= 'A' && c <= 'Z',
              lower = c >= 'a' && c <= 'z';
@@ -96,7 +95,6 @@ static int LabelText(const char *s, char *out)
         }
     }
     *out = '\0';
-    return chars;
 }
 
 // The characters of a text as drawn.

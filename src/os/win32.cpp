@@ -252,24 +252,42 @@ bool OsSync(FILE *f)
     return !Fault("sync") && FlushFileBuffers(Handle(f)) != 0;
 }
 
+// A new name for what a handle is open on, as the calls that rename and link take it.
+struct NameInfo {
+    FILE_RENAME_INFO info; // the native call that links takes the same layout
+    WCHAR            room[LONGEST + 8];
+};
+
+// Puts the full path of target into to, as the native calls take it ("\??\" before it) when
+// native is true; false when there is none.
+static bool TargetName(const char *target, NameInfo &to, bool native)
+{
+    WCHAR wide[MAX_PATH], full[LONGEST];
+    DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
+                  ? GetFullPathNameW(wide, LONGEST, full, nullptr)
+                  : 0;
+    if (n == 0 || n >= LONGEST)
+        return false;
+    bool unc = native && full[0] == L'\\' && full[1] == L'\\'; // \\server as \??\UNC\server
+    std::wcscpy(to.info.FileName, !native ? L"" : unc ? L"\\??\\UNC" : L"\\??\\");
+    std::wcscat(to.info.FileName, unc ? full + 1 : full);
+    to.info.FileNameLength = static_cast<DWORD>(std::wcslen(to.info.FileName) * sizeof(WCHAR));
+    return true;
+}
+
 // Renames what h is open on to target, replacing what stands there only when replace is true;
 // a target held for moments is tried again.
 static bool RenameHandle(HANDLE h, const char *target, bool replace)
 {
-    struct {
-        FILE_RENAME_INFO info;
-        WCHAR            room[LONGEST];
-    } to{};
-    WCHAR wide[MAX_PATH];
-    DWORD waited = 0, n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
-                              ? GetFullPathNameW(wide, LONGEST, to.info.FileName, nullptr)
-                              : 0;
+    NameInfo to{};
+    DWORD    waited = 0;
+    if (!TargetName(target, to, false))
+        return false;
     to.info.ReplaceIfExists = replace;
-    to.info.FileNameLength = n * sizeof(WCHAR);
-    while (n > 0 && n < LONGEST && !SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to))
+    while (!SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to))
         if (!Again(target, waited))
             return false;
-    return n > 0 && n < LONGEST;
+    return true;
 }
 
 bool OsReplace(FILE *f, const char *, const char *target)
@@ -343,26 +361,15 @@ static LONG Link(HANDLE h, const char *target)
 {
     using SetInformation = LONG(WINAPI *)(HANDLE, void *, void *, ULONG, int);
     constexpr int FILE_LINK_INFORMATION = 11;
-    struct {
-        FILE_RENAME_INFO info; // the same layout
-        WCHAR            room[LONGEST + 8];
-    } to{};
+    NameInfo      to{};
     struct {
         void     *status;
         ULONG_PTR done;
     } io{};
-    auto  set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
+    auto set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
-    WCHAR wide[MAX_PATH], full[LONGEST];
-    DWORD n = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH) > 0
-                  ? GetFullPathNameW(wide, LONGEST, full, nullptr)
-                  : 0;
-    if (set == nullptr || n == 0 || n >= LONGEST)
+    if (set == nullptr || !TargetName(target, to, true))
         return NO_LINKS[0];
-    bool unc = full[0] == L'\\' && full[1] == L'\\'; // \\server\share as \??\UNC\server\share
-    std::wcscpy(to.info.FileName, unc ? L"\\??\\UNC" : L"\\??\\");
-    std::wcscat(to.info.FileName, unc ? full + 1 : full);
-    to.info.FileNameLength = static_cast<DWORD>(std::wcslen(to.info.FileName) * sizeof(WCHAR));
     return set(h, &io, &to, sizeof to, FILE_LINK_INFORMATION);
 }
 

@@ -74,6 +74,15 @@ std::vector<Case> Cases(const std::string &name)
     return cases;
 }
 
+std::vector<std::string> Words(const std::string &s)
+{
+    std::istringstream       in(s);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
 std::string Field(const Case &c, const std::string &key, const std::string &otherwise)
 {
     auto it = c.find(key);

@@ -24,6 +24,9 @@ using Case = std::map<std::string, std::string>;
 // \r, \0, \xNN and \\ in a value; lines that start with "#" are comments.
 std::vector<Case> Cases(const std::string &name);
 
+// The words of s, separated by white space.
+std::vector<std::string> Words(const std::string &s);
+
 // The field key of c, or otherwise where c has none.
 std::string Field(const Case &c, const std::string &key, const std::string &otherwise = "");
 

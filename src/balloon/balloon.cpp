@@ -4,6 +4,7 @@
 #include "balloon/balloon.h"
 
 #include "balloon/frames.h"
+#include "balloon/label.h"
 #include "state/state.h"
 #include "text/format.h"
 #include "text/textio.h"
@@ -72,45 +73,11 @@ static Frame FrameOf()
     return Frame{d, th, std::sin(th), std::cos(th)};
 }
 
-// A text of option -l or -q as drawn into out (2 * LABEL_CHARS + 1 bytes): full width turns its
-// ASCII digits and Latin letters into their full-width Shift_JIS characters, every other
-// character stays as given.
-static void LabelText(const char *s, char *out)
-{
-    while (*s != '\0') {
-        char c = *s;
-        bool digit = c >= '0' && c <= '9', upper = c >= 'A' && c <= 'Z',
-             lower = c >= 'a' && c <= 'z';
-        if (isZEN == 1 &&
-            (digit || upper || lower)) { // 0x82 0x4F "0", 0x82 0x60 "A", 0x82 0x81 "a"
-            *out++ = '\x82';
-            *out++ = static_cast<char>(digit   ? 0x4F + c - '0'
-                                       : upper ? 0x60 + c - 'A'
-                                               : 0x81 + c - 'a');
-            s++;
-        } else {
-            int n = IsLead(c) ? 2 : 1;
-            while (n-- > 0)
-                *out++ = *s++;
-        }
-    }
-    *out = '\0';
-}
-
-// The characters of a text as drawn.
-static int Chars(const char *text)
-{
-    int chars = 0;
-    for (const char *s = text; *s != '\0'; s += IsLead(*s) ? 2 : 1)
-        chars++;
-    return chars;
-}
-
 // The width of a text as drawn: each double-byte character the text width, each single-byte
 // one half of it, and the spacing between them.
 static double TextWidth(const char *text)
 {
-    double w = MOJI_zd * (Chars(text) - 1);
+    double w = MOJI_zd * (LabelChars(text) - 1);
     for (const char *s = text; *s != '\0'; s += IsLead(*s) ? 2 : 1)
         w += IsLead(*s) ? MOJI_zw : MOJI_zw / 2;
     return w;
@@ -121,7 +88,7 @@ static double TextWidth(const char *text)
 // from its square box, and never less than the text height.
 static double LabelRadius(const char *label)
 {
-    if (Chars(label) < 2)
+    if (LabelChars(label) < 2)
         return MOJI_zh * BAI;
     double w = TextWidth(label);
     return std::max(MOJI_zh, std::sqrt(w * w + MOJI_zh * MOJI_zh) / SQRT2);
@@ -214,9 +181,23 @@ static void DrawLabel(const char *label, bool given, const char *second)
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", given ? label : FULLWIDTH_LABELS[num],
                   static_cast<int>(num));
     }
-    MojiOutS(x, PY[1] + y, label);
+    MojiOutS(x, isQTY ? PY[1] + y : PY[1], label); // PY[1] itself: a y of -0 stays -0
     if (isQTY)
         MojiOutS(x, PY[1] - y, second);
+}
+
+// The label as drawn, into given where it is a text (of option -l or of the numbering), or
+// that of the label number; the second entry as drawn into second.
+static const char *Labels(char *given, char *second)
+{
+    if (isNUM > LABELS - 1)
+        isNUM = 1;
+    std::size_t num = InTable(isNUM, LABELS);
+    if (isLABEL)
+        LabelText(LABEL.data(), given);
+    if (isQTY)
+        LabelText(QTY.data(), second);
+    return isLABEL ? given : isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num];
 }
 
 int Kobarn1()
@@ -228,18 +209,9 @@ int Kobarn1()
         return BALLOON_POINT_COUNT;
     if (iPOINT > 2)
         return BALLOON_POINT_NUMBER;
-    if (isNUM > LABELS - 1)
-        isNUM = 1;
-    std::size_t num = InTable(isNUM, LABELS);
-    Frame       f = FrameOf();
     char        given[2 * LABEL_CHARS + 1] = "", second[2 * LABEL_CHARS + 1] = "";
-    if (isLABEL)
-        LabelText(LABEL.data(), given);
-    if (isQTY)
-        LabelText(QTY.data(), second);
-    const char *label = isLABEL      ? given
-                        : isZEN == 1 ? FULLWIDTH_LABELS[num]
-                                     : HALFWIDTH_LABELS[num];
+    const char *label = Labels(given, second);
+    Frame       f = FrameOf();
     double      r = TextSizes(label, second);
     if (isTest == LEVEL_BALLOON && (wFRM != 0 || isQTY || wSIZE != 0))
         ConPrintf(stdout, "#  frame(%d)  r(%.1f)  second(%s)\n", wFRM, r, second);
@@ -248,6 +220,6 @@ int Kobarn1()
     if (isQTY)
         DrawDivider(r);
     DrawLeader(f, from);
-    DrawLabel(label, isLABEL, second);
+    DrawLabel(label, isLABEL != 0, second);
     return BALLOON_DRAWN;
 }

@@ -18,12 +18,11 @@
 #include <cstdio>
 #include <iterator>
 
-// Stops a run that failed after creating the command file: at debug level 0 the partial file
-// goes, so that a full disk is not left full.
-[[noreturn]] static void Fail(int status, const char *message, const char *name)
+void Fail(int status, const char *message, const char *name)
 {
     if (isTest == LEVEL_NONE)
         TextDiscard(&fpw, QVC_WORK);
+    TextDiscard(&fpn, QVC_NEXT_WORK);
     Stop(status, message, name);
 }
 
@@ -42,6 +41,20 @@ static int Overflow()
     return STATUS_FAILED;
 }
 
+// The names that the host's file passes on its way to "QVC_TEMP.TXT".
+static const char *const ROUTE[] = {QVC_LOWER, QVC_STEP1, QVC_STEP2, QVC_FILE};
+
+// A move between two names of the route is a second name given, then the first one removed: a
+// run stopped in between left the file under both. The earlier name goes, and nothing else; the
+// first and the last name are one name where names ignore case, and are never taken for two.
+static void DropHalfMoves()
+{
+    for (size_t i = 0; i < std::size(ROUTE); i++)
+        for (size_t j = i + 1; j < std::size(ROUTE); j++)
+            if (!(i == 0 && j == std::size(ROUTE) - 1) && OsSameFile(ROUTE[i], ROUTE[j]))
+                OsRemove(ROUTE[i]);
+}
+
 // Brings the host's "qvc_temp.txt" to the name "QVC_TEMP.TXT" by way of the intermediate names.
 // No move replaces anything: a name that is taken is passed by, so that the file goes on through
 // the free one or directly. When the last move fails, the file goes back to the host's name, or
@@ -51,13 +64,12 @@ static void MoveLower()
 {
     if (!OsWritable(QVC_LOWER))
         return; // the run could not replace it, and it stays where the host put it
-    const char *route[] = {QVC_LOWER, QVC_STEP1, QVC_STEP2, QVC_FILE};
-    size_t      at = 0, last = std::size(route) - 1;
+    size_t at = 0, last = std::size(ROUTE) - 1;
     for (size_t next = 1; next <= last; next++)
-        if (OsRename(route[at], route[next]))
+        if (OsRename(ROUTE[at], ROUTE[next]))
             at = next;
     if (at != 0 && at != last)
-        OsRename(route[at], QVC_LOWER);
+        OsRename(ROUTE[at], QVC_LOWER);
 }
 
 // Brings the host's file to the name "QVC_TEMP.TXT". A file under that name is the host's and
@@ -66,6 +78,7 @@ static void MoveLower()
 // hold a file, which one is the host's latest cannot be told, and both stay.
 static void Normalise()
 {
+    DropHalfMoves();
     if (OsHasName(QVC_FILE))
         return;
     if (OsHasName(QVC_LOWER)) {
@@ -130,11 +143,17 @@ static unsigned CountTaken()
     return fp.pieces;
 }
 
-// Draws the balloon, or writes its error line, then the level's trailer and the restore block.
-static void DrawBalloon(unsigned jd_xmax)
+// Draws the balloon, or writes its error line (a refused option's first), then the level's
+// trailer and the restore block. Returns what Kobarn1 returns, or the error drawn before it.
+static int DrawBalloon(unsigned jd_xmax)
 {
-    int code = Kobarn1();
-    ErrorOut(code);
+    char refused = Refused();
+    int  code = refused != 0 ? BALLOON_OPTION : BALLOON_DRAWN;
+    if (code == BALLOON_DRAWN && isLABEL >= LABEL_STARTS)
+        code = Numbering();
+    if (code == BALLOON_DRAWN)
+        code = Kobarn1();
+    ErrorOut(code, refused);
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, LINE_TRAILER);
         ConPrintf(stdout, "# jd_xmax= %u stepcnt= %d Error(%d)\n", jd_xmax, stepcnt, code);
@@ -142,26 +161,38 @@ static void DrawBalloon(unsigned jd_xmax)
     if (isTest == LEVEL_TRAILER)
         TrailerOut(jd_xmax, stepcnt, KYlengTotal);
     IniZokusei();
+    return code;
 }
 
 // Ends the run: a debug run leaves its command file beside the host's; otherwise the command
 // file, on disk first so that a power loss leaves one or the other, replaces the host's file,
-// unless the user may not write that. Returns the exit status.
-static int Finish()
+// unless the user may not write that, and then the file of numbers of a run that numbered gets
+// the label drawn in the same way: it holds a new label only where the host's file holds the
+// balloon that carries it. Returns the exit status.
+static int Finish(int code)
 {
     TextClose(&fp);
     if (isTest != LEVEL_NONE) {
         if (!TextClose(&fpw))
             Stop(STATUS_FAILED, MSG_WRITE, QVC_WORK);
     } else {
+        if (code != BALLOON_DRAWN)
+            TextDiscard(&fpn, QVC_NEXT_WORK); // an error line numbers nothing
         if (!TextSync(&fpw))
             Fail(STATUS_FAILED, MSG_WRITE, QVC_WORK);
+        if (fpn.f != nullptr && !NumberSync())
+            Fail(STATUS_FAILED, MSG_WRITE, QVC_NEXT_WORK);
         if (!OsWritable(QVC_FILE)) {
             TextClose(&fpw);
+            TextDiscard(&fpn, QVC_NEXT_WORK);
             Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
         }
-        if (!TextReplace(&fpw, QVC_WORK, QVC_FILE))
+        if (!TextReplace(&fpw, QVC_WORK, QVC_FILE)) {
+            TextDiscard(&fpn, QVC_NEXT_WORK);
             Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
+        }
+        if (fpn.f != nullptr && !TextReplace(&fpn, QVC_NEXT_WORK, QVC_NEXT))
+            Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_NEXT);
     }
     OsUnlock(); // the next run need not wait for this process to go
     return 0;
@@ -178,6 +209,5 @@ int Transform(int argc, char **argv)
     QV_PATTERN(jd_xmax, jd_limit);
     if (isTest != LEVEL_READER && (jd_xmax = CountTaken()) > jd_limit)
         return Overflow();
-    DrawBalloon(jd_xmax);
-    return Finish();
+    return Finish(DrawBalloon(jd_xmax));
 }

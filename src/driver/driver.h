@@ -4,6 +4,24 @@
 // Decodes one option argument, prefix character included, into the option variables.
 void opt(char *argument);
 
+// The option letter, as given, of the first refused value still in force (a later value of the
+// option, or of another that decides the label, takes its place); 0 when there is none.
+char Refused();
+
+// Decides the label of a numbering run (-i): the one given, or the one after the label of the
+// file of numbers, "1" where there is none. At debug level 0 it first creates the file's
+// replacement, "QVC_NEXT.$$$", which on Windows holds the file against another run until it is
+// renamed into place. Returns BALLOON_DRAWN, or the error that draws in place of the balloon.
+int Numbering();
+
+// Writes the label drawn into the replacement of the file of numbers and brings it to stable
+// storage; false when that failed.
+bool NumberSync();
+
+// Stops a run that failed after creating the command file: at debug level 0 the partial files
+// go, so that a full disk is not left full.
+[[noreturn]] void Fail(int status, const char *message, const char *name);
+
 // One whole run of the tool in the working directory; returns the exit status.
 int Transform(int argc, char **argv);
 

@@ -7,6 +7,8 @@
 #define QVC_STEP2 "QVC_x2x2.$$$" // second intermediate name
 #define QVC_FILE "QVC_TEMP.TXT"  // the interchange file
 #define QVC_WORK "QVC_TEMP.$$$"  // the command file under construction
+#define QVC_NEXT "QVC_NEXT.TXT"  // the file of numbers: the last label that a numbering run drew
+#define QVC_NEXT_WORK "QVC_NEXT.$$$" // the file of numbers under construction
 
 // The exit statuses: 0 for a run that ended as it should, these for the others
 constexpr int STATUS_FAILED = 1;    // a read or write failed, or the file is over the line limit

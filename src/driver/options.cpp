@@ -1,4 +1,5 @@
 // The option decoder: one argument, one letter, one option variable, as the table says.
+#include "balloon/label.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
 #include "state/state.h"
@@ -23,36 +24,43 @@ enum Take {
 
 // One option letter: how it takes its value and where it puts it.
 struct Option {
-    char        letter;
-    Take        take;
-    int        *var;    // the variable set; TEXT: 1 once a text is taken
-    int         a, b;   // REMAINDER: divisor and what is added; DIGIT: least and greatest digit
-    int        *clears; // set to 0 with var: a label number ends a label text
+    char letter;
+    Take take;
+    int *var;           // the variable set
+    int  a, b;          // REMAINDER: divisor and what is added; DIGIT: least and greatest digit;
+                        // TEXT: var once a text is taken, and once the option stands bare (0: no)
+    int        *clears; // set to 0 with var: a label number ends a label text and the numbering
     LabelBytes *text;   // TEXT: where the text goes
-    bool        bare;   // taken without a value too: -t sets level 0, -f, -q and -r refuse it
+    bool        bare;   // taken without a value too: -t sets level 0, -i numbers on; -f, -q and -r
+                        // refuse it
+    int group;          // the group of options whose refused value the drawing shows; NONE
 };
 
+constexpr int NONE = -1; // an option whose every value is taken: no group
+
 // Every option letter; a letter not here prints the illegal-option message. An option without a
-// value changes nothing, unless it is taken bare.
+// value changes nothing, unless it is taken bare. The last of -a, -n, -l and -i decides the
+// label, and so whether a value of one of them refused is shown.
 const Option OPTIONS[] = {
-    {'a', REMAINDER, &isNUM,   10, 9,           &isLABEL, nullptr, false},
-    {'b', REMAINDER, &wSCLR,   10, 0,           nullptr,  nullptr, false},
-    {'c', REMAINDER, &wCN,     10, 0,           nullptr,  nullptr, false},
-    {'d', DECIMAL,   nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'e', ACCEPTED,  nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'f', DIGIT,     &wFRM,    0,  FRAMES - 1,  nullptr,  nullptr, true },
-    {'h', REMAINDER, &isZEN,   2,  0,           nullptr,  nullptr, false},
-    {'l', TEXT,      &isLABEL, 0,  0,           nullptr,  &LABEL,  false},
-    {'m', ACCEPTED,  nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'n', REMAINDER, &isNUM,   10, 0,           &isLABEL, nullptr, false},
-    {'p', REMAINDER, &isTEN,   2,  0,           nullptr,  nullptr, false},
-    {'q', TEXT,      &isQTY,   0,  0,           nullptr,  &QTY,    true },
-    {'r', DIGIT,     &wSIZE,   1,  LABEL_CHARS, nullptr,  nullptr, true },
-    {'s', ACCEPTED,  nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'t', LEVEL,     nullptr,  0,  0,           nullptr,  nullptr, true },
-    {'u', ACCEPTED,  nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'w', ACCEPTED,  nullptr,  0,  0,           nullptr,  nullptr, false},
-    {'y', REMAINDER, &isYA,    2,  0,           nullptr,  nullptr, false},
+    {'a', REMAINDER, &isNUM,   10,           9,           &isLABEL, nullptr, false, 0   },
+    {'b', REMAINDER, &wSCLR,   10,           0,           nullptr,  nullptr, false, NONE},
+    {'c', REMAINDER, &wCN,     10,           0,           nullptr,  nullptr, false, NONE},
+    {'d', DECIMAL,   nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'e', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'f', DIGIT,     &wFRM,    0,            FRAMES - 1,  nullptr,  nullptr, true,  1   },
+    {'h', REMAINDER, &isZEN,   2,            0,           nullptr,  nullptr, false, NONE},
+    {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT,  nullptr,  &LABEL,  true,  0   },
+    {'l', TEXT,      &isLABEL, LABEL_GIVEN,  0,           nullptr,  &LABEL,  false, 0   },
+    {'m', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'n', REMAINDER, &isNUM,   10,           0,           &isLABEL, nullptr, false, 0   },
+    {'p', REMAINDER, &isTEN,   2,            0,           nullptr,  nullptr, false, NONE},
+    {'q', TEXT,      &isQTY,   1,            0,           nullptr,  &QTY,    true,  2   },
+    {'r', DIGIT,     &wSIZE,   1,            LABEL_CHARS, nullptr,  nullptr, true,  3   },
+    {'s', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'t', LEVEL,     nullptr,  0,            0,           nullptr,  nullptr, true,  NONE},
+    {'u', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'w', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'y', REMAINDER, &isYA,    2,            0,           nullptr,  nullptr, false, NONE},
 };
 
 // Remainder of n by m truncating toward zero, as C's % does; n may be INT_MIN.
@@ -61,29 +69,18 @@ int Rem(int n, int m)
     return static_cast<int>(static_cast<long long>(n) % m);
 }
 
-// The bytes of the label character at s: 1 for printable ASCII but the double quote (which
-// would end the host's text) and for half-width katakana, 2 for a Shift_JIS double-byte
-// character with its trail byte; 0 for anything else.
-size_t LabelChar(const char *s)
-{
-    auto c = static_cast<unsigned char>(s[0]), t = static_cast<unsigned char>(s[1]);
-    if ((c >= 0x21 && c <= 0x7E && c != '"') || (c >= 0xA1 && c <= 0xDF))
-        return 1;
-    return IsLead(s[0]) && ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) ? 2 : 0;
-}
-
-// Takes value as the option's text when it is 1 to LABEL_CHARS label characters; false,
-// changing nothing, otherwise.
+// Takes value as the option's text when it is a label, or an empty value where the option
+// stands bare too; false, changing nothing, otherwise.
 bool TakeText(const Option &o, const char *value)
 {
-    size_t n = 0, k = 0;
-    for (int chars = 0; value[n] != '\0'; n += k, chars++)
-        if (chars == LABEL_CHARS || (k = LabelChar(value + n)) == 0)
-            return false;
-    if (n == 0)
-        return false; // an empty text is no label
-    std::memcpy(o.text->data(), value, n + 1);
-    *o.var = 1;
+    if (value[0] == '\0' && o.b != 0) {
+        *o.var = o.b;
+        return true;
+    }
+    if (!IsLabel(value))
+        return false;
+    std::strcpy(o.text->data(), value);
+    *o.var = o.a;
     return true;
 }
 
@@ -129,11 +126,24 @@ void opt(char *argument)
         if (each.letter == letter)
             o = &each;
     bool has = value[0] != '\0'; // without one, only an option taken bare does anything
-    if (o == nullptr || ((has || o->bare) && !TakeValue(*o, value)))
+    bool took = o != nullptr && (has || o->bare) && TakeValue(*o, value);
+    if (o == nullptr || ((has || o->bare) && !took))
         ConPrintf(stderr, MSG_OPTION);
+    iOPTION++;
+    if (o != nullptr && o->group != NONE && (took || has)) // a bare letter refused stays unshown
+        REFUSED[static_cast<size_t>(o->group)] = took ? 0 : iOPTION << 8 | argument[1];
     if (isTest >= LEVEL_READER) { // the options are echoed from the reader's level on
         ConPrintf(stdout, "# --- command line option ---------------\n");
         ConPrintf(stdout, "# --- wLC1=(%d)/(1--9)  wLC2=(%d)/(1--9)  wCN=(%d)/(0--9)\n", wLC1, wLC2,
                   wCN);
     }
+}
+
+char Refused()
+{
+    int first = 0;
+    for (int r : REFUSED)
+        if (r != 0 && (first == 0 || r < first))
+            first = r;
+    return static_cast<char>(first & 0xFF);
 }

@@ -11,12 +11,14 @@
 // of the process. False when that is not possible.
 bool OsStart();
 
-// Guards the file that OsCreate creates as name until OsGuard(nullptr): an event that ends the
+// Guards the file that OsCreate creates as name until OsUnguard(name): an event that ends the
 // process (POSIX: SIGTERM, SIGINT, SIGHUP; Windows: Ctrl+C, Ctrl+Break, closing the console)
 // removes it first, then the process ends as the event would have. POSIX guards the name from
 // this call on (the run holds the directory: nothing else comes there), Windows the file from
-// its creation, through its handle; OsReplace and OsDiscard end the guard where they must.
+// its creation, through its handle; OsReplace and OsDiscard end the guard where they must. Two
+// files at most are guarded at a time: the command file and the file of numbers.
 void OsGuard(const char *name);
+void OsUnguard(FILE *f, const char *name);
 
 // The fault seam: true when this call of the floor, of the kind op ("open", "create",
 // "remove", "lock", "read", "write", "sync", "rename", "close"), is to fail as a full disk, a
@@ -70,6 +72,18 @@ bool OsHasName(const char *name);
 // True when name is a regular file itself, of exactly that name: not a directory, a link, a
 // device or an entry whose name differs in case only.
 bool OsIsFile(const char *name);
+
+// True when any entry stands at name, as the system finds names (on Windows in any case; under
+// Wine a dangling link is not found).
+bool OsTaken(const char *name);
+
+// True when a and b are both names of one regular file itself (OsIsFile), which has more than
+// one name: not two files of equal bytes, nor one name found under another case.
+bool OsSameFile(const char *a, const char *b);
+
+// Removes the entry name itself, never what a link points at; true when nothing stands there
+// afterwards (on Windows: or its removal is pending until another program closes it).
+bool OsRemove(const char *name);
 
 // True when this process may write the file name (the read-only attribute on Windows).
 bool OsWritable(const char *name);

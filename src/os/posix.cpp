@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <initializer_list>
@@ -11,13 +12,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static const char *volatile guarded = nullptr; // the name that a signal removes first
+static const char *volatile guarded[2] = {}; // the names that a signal removes first
 
-// Removes the guarded file, then ends the process by the signal, as it would have ended.
+// Removes the guarded files, then ends the process by the signal, as it would have ended.
 static void OnSignal(int sig)
 {
-    if (guarded != nullptr)
-        unlink(guarded); // the directory is held: the name is still the run's own
+    for (const char *name : guarded)
+        if (name != nullptr)
+            unlink(name); // the directory is held: the name is still the run's own
     signal(sig, SIG_DFL);
     raise(sig); // delivered when the handler returns
 }
@@ -40,7 +42,18 @@ bool OsStart()
 
 void OsGuard(const char *name)
 {
-    guarded = name;
+    for (const char *volatile &slot : guarded)
+        if (slot == nullptr) {
+            slot = name;
+            return;
+        }
+}
+
+void OsUnguard(FILE *, const char *name)
+{
+    for (const char *volatile &slot : guarded)
+        if (slot != nullptr && std::strcmp(slot, name) == 0)
+            slot = nullptr;
 }
 
 // A stream on the descriptor fd, which is closed when no stream can be made.
@@ -69,8 +82,7 @@ FILE *OsOpenRead(const char *name)
 
 FILE *OsCreate(const char *name)
 {
-    if (!OsFault("remove"))
-        unlink(name); // a link, FIFO or device in the way goes, not what it points at
+    OsRemove(name); // a link, FIFO or device in the way goes, not what it points at
     if (OsFault("create"))
         return nullptr;
     return Stream(open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666), "wb");
@@ -144,6 +156,23 @@ bool OsIsFile(const char *name)
 {
     struct stat st;
     return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool OsTaken(const char *name)
+{
+    return OsHasName(name);
+}
+
+bool OsSameFile(const char *a, const char *b)
+{
+    struct stat x, y;
+    return lstat(a, &x) == 0 && lstat(b, &y) == 0 && S_ISREG(x.st_mode) && S_ISREG(y.st_mode) &&
+           x.st_nlink > 1 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+bool OsRemove(const char *name)
+{
+    return !OsFault("remove") && (unlink(name) == 0 || errno == ENOENT);
 }
 
 bool OsWritable(const char *name)

@@ -14,6 +14,8 @@
 
 constexpr DWORD RETRY_MS = 2000; // how long a failure that may clear in moments is tried again
 constexpr DWORD LONGEST = 32768; // the longest path Windows takes, in characters
+constexpr DWORD ENTRY = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS; // itself
+constexpr DWORD ENTRY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
@@ -65,18 +67,18 @@ static FILE *Stream(HANDLE h, int flags, const char *mode)
     return f;
 }
 
-// Ctrl+C, Ctrl+Break and closing the console remove the guarded file first: state 1 while a
-// file is guarded, 2 once an event has begun to remove it.
-static volatile LONG guard = 0;
-static HANDLE        guarded = INVALID_HANDLE_VALUE;
+// Ctrl+C, Ctrl+Break and closing the console remove the guarded files first: in each slot a
+// file's handle, and state 1 while it is guarded, 2 once an event has begun to remove it.
+static HANDLE        guarded[2] = {};
+static volatile LONG guard[2] = {};
 static const char   *pending = nullptr; // the name whose next creation is guarded
 
 static BOOL WINAPI OnEvent(DWORD event)
 {
-    if (event <= CTRL_CLOSE_EVENT && InterlockedCompareExchange(&guard, 2, 1) == 1) {
-        FILE_DISPOSITION_INFO gone{TRUE};
-        SetFileInformationByHandle(guarded, FileDispositionInfo, &gone, sizeof gone);
-    }
+    FILE_DISPOSITION_INFO gone{TRUE};
+    for (int i = 0; i < 2; i++)
+        if (event <= CTRL_CLOSE_EVENT && InterlockedCompareExchange(&guard[i], 2, 1) == 1)
+            SetFileInformationByHandle(guarded[i], FileDispositionInfo, &gone, sizeof gone);
     return FALSE; // the next handler, the system's, ends the process as the event would
 }
 
@@ -90,24 +92,35 @@ bool OsStart()
 void OsGuard(const char *name)
 {
     pending = name;
-    if (name == nullptr && InterlockedCompareExchange(&guard, 0, 1) == 2)
-        Sleep(INFINITE); // an event is removing the file and ending the process
+}
+
+void OsUnguard(FILE *f, const char *)
+{
+    pending = nullptr;
+    for (int i = 0; f != nullptr && i < 2; i++)
+        if (guarded[i] == Handle(f) && InterlockedCompareExchange(&guard[i], 0, 1) == 2)
+            Sleep(INFINITE); // an event is removing the file and ending the process
+}
+
+// Opens what exists at name as CreateFileA does, trying again while another program holds it for
+// moments; INVALID_HANDLE_VALUE on failure.
+static HANDLE Open(const char *name, DWORD access, DWORD share, DWORD flags)
+{
+    HANDLE h;
+    for (DWORD waited = 0; (h = CreateFileA(name, access, share, nullptr, OPEN_EXISTING, flags,
+                                            nullptr)) == INVALID_HANDLE_VALUE &&
+                           Again(name, waited);)
+        continue;
+    return h;
 }
 
 FILE *OsOpenRead(const char *name)
 {
-    HANDLE h;
-    DWORD  waited = 0;
-    if (Fault("open"))
-        return nullptr;
-    while ((h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) ==
-               INVALID_HANDLE_VALUE &&
-           Again(name, waited))
-        continue;
+    HANDLE h = Fault("open") ? INVALID_HANDLE_VALUE
+                             : Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
     if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) { // a device: NUL, COM1
         CloseHandle(h);
-        return nullptr;
+        h = INVALID_HANDLE_VALUE;
     }
     return Stream(h, _O_RDONLY, "rb");
 }
@@ -119,13 +132,10 @@ static DWORD FinalPath(HANDLE h, WCHAR *path)
     return n < LONGEST ? n : 0;
 }
 
-// The entry name itself, a link not followed (Windows), for access; INVALID_HANDLE_VALUE on
-// failure. Wine follows every link all the same: OnTheName tells.
+// The entry name itself, a link not followed (Wine follows every link all the same: OnTheName).
 static HANDLE OpenEntry(const char *name, DWORD access)
 {
-    return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileA(name, access, ENTRY_SHARING, nullptr, OPEN_EXISTING, ENTRY, nullptr);
 }
 
 // True when h is open on the entry name of the working directory itself, not on what a link
@@ -134,8 +144,8 @@ static HANDLE OpenEntry(const char *name, DWORD access)
 static bool OnTheName(HANDLE h, const char *name, bool exact = false)
 {
     WCHAR  here[LONGEST], file[LONGEST];
-    HANDLE dir = CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE dir = Open(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      FILE_FLAG_BACKUP_SEMANTICS);
     DWORD  n = dir != INVALID_HANDLE_VALUE ? FinalPath(dir, here) : 0;
     if (dir != INVALID_HANDLE_VALUE)
         CloseHandle(dir);
@@ -148,11 +158,12 @@ static bool OnTheName(HANDLE h, const char *name, bool exact = false)
            (exact ? std::wcscmp(file + n + 1, wide) : _wcsicmp(file + n + 1, wide)) == 0;
 }
 
-// Removes what stands at name, a file (read-only or not) or a link, never what a link points
-// at. True when nothing stands there afterwards or its removal is pending.
-static bool Remove(const char *name)
+// A file (read-only or not) or a link goes; true also when its removal is pending.
+bool OsRemove(const char *name)
 {
-    HANDLE h = OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    HANDLE h = Fault("remove")
+                   ? INVALID_HANDLE_VALUE
+                   : OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
     if (h == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     FILE_BASIC_INFO basic{};
@@ -160,10 +171,8 @@ static bool Remove(const char *name)
     DWORD           err = ERROR_FILE_EXISTS; // a directory, or not the entry itself: it stays
     if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
         (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && OnTheName(h, name)) {
-        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) { // a leftover goes as on POSIX
-            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
-        }
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL; // a read-only leftover goes as on POSIX
+        SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
         FILE_DISPOSITION_INFO disposition{TRUE};
         gone = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
         err = GetLastError();
@@ -180,7 +189,7 @@ FILE *OsCreate(const char *name)
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD  waited = 0;
     for (;;) {
-        bool removed = !Fault("remove") && Remove(name);
+        bool removed = OsRemove(name);
         if (removed && !Fault("create") &&
             (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE)
@@ -190,9 +199,9 @@ FILE *OsCreate(const char *name)
         if (!(pendingDelete ? Pause(waited) : Again(name, waited)))
             break;
     }
-    if (h != INVALID_HANDLE_VALUE && pending != nullptr && std::strcmp(pending, name) == 0) {
-        guarded = h;
-        InterlockedExchange(&guard, 1);
+    if (h != INVALID_HANDLE_VALUE && pending == name) { // the first free slot
+        guarded[guard[0] != 0] = h;
+        InterlockedExchange(&guard[guard[0] != 0], 1);
     }
     return Stream(h, _O_WRONLY, "wb");
 }
@@ -275,34 +284,30 @@ static bool TargetName(const char *target, NameInfo &to, bool native)
     return true;
 }
 
-// Renames what h is open on to target, replacing what stands there only when replace is true;
-// a target held for moments is tried again.
+// Renames what h is open on to target, replacing what stands there only when replace is true.
 static bool RenameHandle(HANDLE h, const char *target, bool replace)
 {
     NameInfo to{};
-    DWORD    waited = 0;
-    if (!TargetName(target, to, false))
-        return false;
+    bool     named = TargetName(target, to, false);
     to.info.ReplaceIfExists = replace;
-    while (!SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to))
-        if (!Again(target, waited))
-            return false;
-    return true;
+    for (DWORD waited = 0; named && !SetFileInformationByHandle(h, FileRenameInfo, &to, sizeof to);)
+        named = Again(target, waited);
+    return named;
 }
 
-bool OsReplace(FILE *f, const char *, const char *target)
+bool OsReplace(FILE *f, const char *name, const char *target)
 {
-    OsGuard(nullptr); // once moved, the handle's file is the host's
+    OsUnguard(f, name); // once moved, the handle's file is the target's
     // Renamed through its own handle: the file cannot be swapped between the check and the move.
     return !Fault("rename") && RenameHandle(Handle(f), target, true);
 }
 
-void OsDiscard(FILE *f, const char *)
+void OsDiscard(FILE *f, const char *name)
 {
     FILE_DISPOSITION_INFO gone{TRUE}; // removes this file, whoever took the name since
     if (!Fault("remove"))
         SetFileInformationByHandle(Handle(f), FileDispositionInfo, &gone, sizeof gone);
-    OsGuard(nullptr); // before the handle goes
+    OsUnguard(f, name); // before the handle goes
     std::fclose(f);
 }
 
@@ -310,34 +315,49 @@ bool OsHasName(const char *name)
 {
     WIN32_FIND_DATAA found; // where names differ in case only, each of them is found
     HANDLE           h = FindFirstFileA(name, &found);
-    bool             exact = false;
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    do
+    bool             exact = h != INVALID_HANDLE_VALUE && std::strcmp(found.cFileName, name) == 0;
+    while (h != INVALID_HANDLE_VALUE && !exact && FindNextFileA(h, &found))
         exact = std::strcmp(found.cFileName, name) == 0;
-    while (!exact && FindNextFileA(h, &found));
-    FindClose(h);
-    return exact;
+    return (h == INVALID_HANDLE_VALUE || FindClose(h)) && exact;
 }
 
-// True when h is open on a regular file at exactly name: not a directory, a reparse point, a
-// device, a link that Wine followed or an entry whose name differs in case only.
-static bool IsFile(HANDLE h, const char *name)
+// True when h is open on a regular file at exactly name, whose identity goes into id: not a
+// directory, a reparse point, a device, a link that Wine followed or a name that differs in case.
+static bool IsFile(HANDLE h, const char *name, BY_HANDLE_FILE_INFORMATION &id)
 {
-    FILE_BASIC_INFO basic{};
-    return GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
-           (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-               0 &&
+    return GetFileInformationByHandle(h, &id) &&
+           (id.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
            GetFileType(h) == FILE_TYPE_DISK && OnTheName(h, name, true);
+}
+
+// The identity of the regular file at exactly name (IsFile) into id; false where there is none.
+static bool Identity(const char *name, BY_HANDLE_FILE_INFORMATION &id)
+{
+    HANDLE h = OpenEntry(name, FILE_READ_ATTRIBUTES);
+    bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name, id);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return file;
 }
 
 bool OsIsFile(const char *name)
 {
-    HANDLE h = OpenEntry(name, FILE_READ_ATTRIBUTES);
-    bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name);
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
-    return file;
+    BY_HANDLE_FILE_INFORMATION id;
+    return Identity(name, id);
+}
+
+bool OsTaken(const char *name)
+{
+    DWORD err = GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? 0 : GetLastError();
+    return err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND;
+}
+
+bool OsSameFile(const char *a, const char *b)
+{
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return Identity(a, x) && Identity(b, y) && x.nNumberOfLinks > 1 &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
 bool OsWritable(const char *name)
@@ -346,13 +366,11 @@ bool OsWritable(const char *name)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
-// The statuses of the native call that adds a name to a file.
+// The statuses of the native call that adds a name to a file: done, and where the file system
+// has no links: not implemented, invalid device request (FAT, exFAT), not supported (shares).
 constexpr LONG LINKED = 0;
-constexpr LONG NO_LINKS[] = {
-    static_cast<LONG>(0xC0000002), // not implemented
-    static_cast<LONG>(0xC0000010), // invalid device request: FAT, exFAT
-    static_cast<LONG>(0xC00000BB), // not supported: some network shares
-};
+constexpr LONG NO_LINKS[] = {static_cast<LONG>(0xC0000002), static_cast<LONG>(0xC0000010),
+                             static_cast<LONG>(0xC00000BB)};
 
 // Gives the file h is open on the second name target, in the working directory, without
 // replacing anything that stands there, a dangling link included (Wine's rename without
@@ -360,39 +378,32 @@ constexpr LONG NO_LINKS[] = {
 static LONG Link(HANDLE h, const char *target)
 {
     using SetInformation = LONG(WINAPI *)(HANDLE, void *, void *, ULONG, int);
-    constexpr int FILE_LINK_INFORMATION = 11;
-    NameInfo      to{};
-    struct {
-        void     *status;
-        ULONG_PTR done;
-    } io{};
-    auto set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
+    NameInfo  to{};
+    ULONG_PTR io[2] = {}; // the status block: the status, and what was done
+    auto      set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
     if (set == nullptr || !TargetName(target, to, true))
         return NO_LINKS[0];
-    return set(h, &io, &to, sizeof to, FILE_LINK_INFORMATION);
+    return set(h, &io, &to, sizeof to, 11); // FileLinkInformation
 }
 
 bool OsRename(const char *source, const char *target)
 {
-    HANDLE h; // the entry itself: a link's target is never moved
-    DWORD  waited = 0;
     // The seam's failure is taken as a file system without links: the file is renamed instead.
-    bool linkless = Fault("rename");
-    while ((h = OpenEntry(source, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES)) ==
-               INVALID_HANDLE_VALUE &&
-           Again(source, waited))
-        continue;
+    bool   linkless = Fault("rename");
+    HANDLE h = Open(source, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ENTRY_SHARING,
+                    ENTRY); // the entry itself: a link's target is never moved
     if (h == INVALID_HANDLE_VALUE)
         return false;
     // A second name, then the first one removed: the move, without the replacing.
-    bool moved = false;
-    if (IsFile(h, source)) {
+    bool                       moved = false;
+    BY_HANDLE_FILE_INFORMATION id;
+    if (IsFile(h, source, id)) {
         LONG                  status = linkless ? NO_LINKS[2] : Link(h, target);
         FILE_DISPOSITION_INFO gone{TRUE};
         if (status == LINKED)
             moved = SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone) ||
-                    (Remove(target), false); // the file stays under its first name only
+                    (OsRemove(target), false); // the file stays under its first name only
         else if (std::find(std::begin(NO_LINKS), std::end(NO_LINKS), status) != std::end(NO_LINKS))
             moved = RenameHandle(h, target, false);
     }

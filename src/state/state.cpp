@@ -23,6 +23,7 @@ template <typename T, std::size_t N> constexpr std::array<T, N> Filled(T value)
 
 constinit TextFile fp{};
 constinit TextFile fpw{};
+constinit TextFile fpn{};
 
 void StateReset()
 {
@@ -33,4 +34,5 @@ void StateReset()
 #undef TAB
     fp.f = nullptr;
     fpw.f = nullptr;
+    fpn.f = nullptr;
 }

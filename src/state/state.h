@@ -12,6 +12,13 @@ constexpr int NOT_TAKEN = 20;  // a first-value copy that no record has given ye
 constexpr int HPmax = 3;       // highest point number with a slot in PX and PY
 constexpr int LABEL_CHARS = 8; // most characters of a label of option -l, each of 1 or 2 bytes
 constexpr int FRAMES = 5;      // frames of option -f: 0 the circle with its tip, 1 to 4 plain
+constexpr int REFUSALS = 4;    // groups of options that may refuse a value: -anli, -f, -q, -r
+
+// What isLABEL says the label is, besides the label number's (0). From LABEL_STARTS on the run
+// numbers: the label it draws is kept in the file of numbers for the next.
+constexpr int LABEL_GIVEN = 1;  // LABEL, of option -l
+constexpr int LABEL_STARTS = 2; // LABEL, of option -i: the numbering starts from it
+constexpr int LABEL_NEXT = 3;   // the one after the label that the file of numbers holds (-i)
 
 // A text of options -l and -q: up to LABEL_CHARS characters of 1 or 2 bytes, NUL-terminated.
 using LabelBytes = std::array<char, 2 * LABEL_CHARS + 1>;
@@ -32,6 +39,7 @@ constexpr int LEVEL_READER = 3;  // the reader's trace of each piece, after a co
 
 extern TextFile fp;  // the interchange file, "QVC_TEMP.TXT", read by the reader
 extern TextFile fpw; // the command file under construction, "QVC_TEMP.$$$"
+extern TextFile fpn; // the file of numbers under construction, "QVC_NEXT.$$$", in a numbering run
 
 constexpr unsigned jd_limit = 50000; // most lines a run takes
 

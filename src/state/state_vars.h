@@ -15,14 +15,17 @@ VAR(double, moji_offset, 2.0) // label shift factor along x
 VAR(int, isYA, 0)             // nonzero: arrow head at the leader's end
 VAR(int, isTEN, 0)            // nonzero: dot at the leader's end
 VAR(int, isTest, 0)           // debug level 0 to 6
-VAR(int, isLABEL, 0)          // 1: the label is LABEL, from an option -l after any -n and -a
-TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of option -l as given, NUL-terminated
+VAR(int, isLABEL, 0) // LABEL_GIVEN, LABEL_STARTS, LABEL_NEXT: the label is LABEL (-l, -i); 0: isNUM
+TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of -l or -i as given, NUL-terminated
 VAR(int, isQTY, 0)                          // 1: a second entry, QTY, below the label (-q)
 TAB(char, QTY, 2 * LABEL_CHARS + 1, '\0')   // the second entry of option -q as given
 VAR(int, wFRM, 0)                           // the frame, 0 to FRAMES - 1 (-f)
-VAR(int, wSIZE, 0) // 1 to LABEL_CHARS: at least as large as for that many "0" (-r); 0: own size
-VAR(int, wLC1, 1)  // shown by the option echo only
-VAR(int, wLC2, 1)  // shown by the option echo only
+VAR(int, wSIZE, 0)   // 1 to LABEL_CHARS: at least as large as for that many "0" (-r); 0: own size
+VAR(int, iOPTION, 0) // options decoded so far
+TAB(int, REFUSED, REFUSALS, 0) // by group of options, the refused value in force: its option's
+                               // number times 256 plus its letter as given; 0 for none
+VAR(int, wLC1, 1)              // shown by the option echo only
+VAR(int, wLC2, 1)              // shown by the option echo only
 
 // Element file reader: current attributes
 VAR(int, COLOR, 1) // "lc"

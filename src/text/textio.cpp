@@ -29,9 +29,10 @@ bool TextOpen(TextFile *t, const char *name, bool writing, bool guarded)
     if (guarded)
         OsGuard(name);
     bool opened = Start(t, writing ? OsCreate(name) : OsOpenRead(name), writing);
+    t->name = name;
     t->guarded = guarded && opened;
     if (guarded && !opened)
-        OsGuard(nullptr);
+        OsUnguard(nullptr, name);
     return opened;
 }
 
@@ -194,7 +195,7 @@ void TextInherit(TextFile *t, const TextFile *from)
 static void Unguard(TextFile *t)
 {
     if (t->guarded)
-        OsGuard(nullptr);
+        OsUnguard(t->f, t->name);
     t->guarded = false;
 }
 
@@ -238,6 +239,6 @@ void TextDiscard(TextFile *t, const char *name)
         return;
     t->len = 0;
     OsDiscard(t->f, name);
+    t->f = nullptr; // closed: the guard of the name ends after its removal
     Unguard(t);
-    t->f = nullptr;
 }

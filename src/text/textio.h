@@ -10,15 +10,16 @@ constexpr size_t PIECE = 255; // one piece of a line: at most 254 characters and
 
 // A file opened through the text layer: CR LF read as one line end, line end written as CR LF.
 struct TextFile {
-    FILE    *f;            // nullptr while closed
-    bool     writing;      // opened for writing
-    bool     eof;          // a read reached the end of the file
-    bool     err;          // a read, write or close failed
-    bool     guarded;      // removed by a signal that ends the process (OsGuard)
-    unsigned pieces;       // reading: pieces that TextGets returned
-    size_t   pos;          // reading: next byte of buf
-    size_t   len;          // reading: bytes in buf; writing: bytes waiting in buf
-    char     buf[1 << 16]; // the only buffer of the stream
+    FILE       *f;            // nullptr while closed
+    const char *name;         // the name it was opened or created as
+    bool        writing;      // opened for writing
+    bool        eof;          // a read reached the end of the file
+    bool        err;          // a read, write or close failed
+    bool        guarded;      // removed by a signal that ends the process (OsGuard)
+    unsigned    pieces;       // reading: pieces that TextGets returned
+    size_t      pos;          // reading: next byte of buf
+    size_t      len;          // reading: bytes in buf; writing: bytes waiting in buf
+    char        buf[1 << 16]; // the only buffer of the stream
 };
 
 // Opens name for reading, or creates it anew for writing (OsOpenRead, OsCreate); false when

@@ -16,3 +16,17 @@
 #define LINE_COUNT                                                                                 \
     "h# VELMAR3  \x8e\x77\x8e\xa6\x83\x66\x81\x5b\x83\x5e\x81\x5b\x83\x47\x83\x89\x81\x5b"         \
     "(\x8e\x77\x8e\xa6\x90\x94\x82\xaa\x82\x52\x88\xc8\x8f\xe3)------ \n"
+
+// "h#", "option error", the option's letter
+#define LINE_OPTION                                                                                \
+    "h# VELMAR3  \x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x83\x47\x83\x89\x81\x5b(-%s)------ \n"
+
+// "h#", "number file error" and the file's name
+#define LINE_NUMBERS                                                                               \
+    "h# VELMAR3  \x94\xd4\x8d\x86\x83\x74\x83\x40\x83\x43\x83\x8b\x83\x47\x83\x89\x81\x5b"         \
+    "(QVC_NEXT.TXT)------ \n"
+
+// "h#", "number error (no next number)"
+#define LINE_NO_NEXT                                                                               \
+    "h# VELMAR3  \x94\xd4\x8d\x86\x83\x47\x83\x89\x81\x5b"                                         \
+    "(\x8e\x9f\x82\xcc\x94\xd4\x8d\x86\x82\xc8\x82\xb5)------ \n"

@@ -64,12 +64,19 @@ void MojiOutS(double x, double y, const char *text)
     TextPrintf(&fpw, "ch %.6f %.6f 3 0 \"%s\n", x, y, text);
 }
 
-void ErrorOut(int code)
+void ErrorOut(int code, char letter)
 {
+    const char option[] = {letter, '\0'};
     if (code == BALLOON_POINT_NUMBER)
         TextPrintf(&fpw, LINE_NUMBER);
     else if (code == BALLOON_POINT_COUNT)
         TextPrintf(&fpw, LINE_COUNT);
+    else if (code == BALLOON_OPTION)
+        TextPrintf(&fpw, LINE_OPTION, option);
+    else if (code == BALLOON_NUMBERS)
+        TextPrintf(&fpw, LINE_NUMBERS);
+    else if (code == BALLOON_NO_NEXT)
+        TextPrintf(&fpw, LINE_NO_NEXT);
 }
 
 void TrailerOut(unsigned jd_xmax, int step, double total)

@@ -8,6 +8,9 @@
 constexpr int BALLOON_DRAWN = 0;
 constexpr int BALLOON_POINT_COUNT = 1;  // three or more point records
 constexpr int BALLOON_POINT_NUMBER = 2; // a last point numbered 3 or more
+constexpr int BALLOON_OPTION = 3;       // a value of an option refused
+constexpr int BALLOON_NUMBERS = 4;      // a file of numbers that cannot be used
+constexpr int BALLOON_NO_NEXT = 5;      // a label without a next one to number on from
 
 // Copies a piece of a comment or "bz" line of the interchange file, n characters at s, as it is:
 // the line end of the piece that ends the line included.
@@ -44,9 +47,9 @@ void CC4out();
 // Writes a text at (x, y); the quote opens the text, which runs to the line end unclosed.
 void MojiOutS(double x, double y, const char *text);
 
-// Writes the instruction-data error line for the balloon's error code; nothing for
-// a drawn balloon.
-void ErrorOut(int code);
+// Writes the error line for the balloon's error code, for BALLOON_OPTION with the option's
+// letter; nothing for a drawn balloon.
+void ErrorOut(int code, char letter);
 
 // Writes the two trailer lines of debug level 1: line count, last stage, length total.
 void TrailerOut(unsigned jd_xmax, int step, double total);

@@ -104,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::ofstream(args.size() > 1 && args[1] == "@" ? "qvc_temp.txt" : "QVC_TEMP.TXT",
                   std::ios::binary)
         << file;
+    for (const std::string &w : args) // "+TEXT": the file of numbers holds TEXT before the run
+        if (w.starts_with("+"))
+            std::ofstream("QVC_NEXT.TXT", std::ios::binary) << w.substr(1) << "\r\n";
+    const bool          counted = fs::exists("QVC_NEXT.TXT");
+    const std::string   counter = Contents("QVC_NEXT.TXT");
     std::vector<char *> argv;
     for (std::string &a : args)
         argv.push_back(a.data());
@@ -118,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     TextClose(&fp); // a stop leaves them to the process's end
     TextClose(&fpw);
+    TextClose(&fpn);
     OsUnlock();
 
     // A failed run, and a run at a debug level, leave the host's records as they were.
@@ -125,7 +131,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     if (status == 0)
         CheckCommandFile(Contents(isTest == 0 ? "QVC_TEMP.TXT" : "QVC_TEMP.$$$"), isTest);
-    if (status == 0 && isTest == 0 && fs::exists("QVC_TEMP.$$$"))
-        std::abort(); // the command file was renamed into place
+    if (status == 0 && isTest == 0 && (fs::exists("QVC_TEMP.$$$") || fs::exists("QVC_NEXT.$$$")))
+        std::abort(); // the command file and the file of numbers were renamed into place
+    // The file of numbers changes only where a numbering run put its balloon into the host's
+    // file, and then holds one label and a line end.
+    const std::string now = Contents("QVC_NEXT.TXT");
+    const bool        numbered = status == 0 && isTest == 0 && isLABEL >= LABEL_STARTS &&
+                          ("\n" + Contents("QVC_TEMP.TXT")).find("\nh# ") == std::string::npos;
+    if (!numbered && (now != counter || fs::exists("QVC_NEXT.TXT") != counted))
+        std::abort();
+    if (numbered && (!now.ends_with("\r\n") || now.find_first_of("\r\n") != now.size() - 2))
+        std::abort();
     return 0;
 }

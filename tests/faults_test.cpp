@@ -25,12 +25,18 @@ std::string Records(int n)
 
 // Killed at any moment, a run leaves the host either its own file or the whole command file;
 // ended by SIGTERM, SIGINT or SIGHUP (POSIX), no partial command file; SIGTERM ignored stays so.
+// Every other run numbers on from 7: the file of numbers holds 8 only beside the balloon with 8.
 TEST(Faults, KilledRunsNeverLeaveAHalfFile)
 {
     using Clock = std::chrono::steady_clock;
     const std::string input = Records(49998);
     const auto        begin = Clock::now();
     const std::string done = RunOn(input).txt;
+    Scratch           eight;
+    WriteFile(eight.At("QVC_TEMP.TXT"), input);
+    WriteFile(eight.At("QVC_NEXT.TXT"), "7\r\n");
+    RunIn(eight.path, {"-i"});
+    const std::string done8 = ReadFile(eight.At("QVC_TEMP.TXT"));
     const long long   us = (Clock::now() - begin) / std::chrono::microseconds(1); // one whole run
     std::mt19937      rng(3);
     int               killed = 0, original = 0;
@@ -39,7 +45,10 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
         const bool ignored = kPosix && i % 5 == 4;
         Scratch    dir;
         WriteFile(dir.At("QVC_TEMP.TXT"), input);
-        intptr_t pid = Start(dir.path, {}, "balloon", ignored ? "term ignored" : "");
+        const bool numbering = i % 2 == 1;
+        WriteFile(dir.At("QVC_NEXT.TXT"), "7\r\n");
+        intptr_t pid =
+            Start(dir.path, Words(numbering ? "-i" : ""), "balloon", ignored ? "term ignored" : "");
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % (us + us / 4 + 1)));
         Kill(pid, sig);
         int status = Wait(pid);
@@ -47,10 +56,13 @@ TEST(Faults, KilledRunsNeverLeaveAHalfFile)
         // in its own way)
         ASSERT_TRUE(!kPosix || status == 0 || status == 128 + sig) << "run " << i << ": " << status;
         killed += status == 128 + sig;
-        std::string now = ReadFile(dir.At("QVC_TEMP.TXT"));
-        ASSERT_TRUE(now == input || now == done) << "run " << i << ": " << now.size() << " bytes";
+        std::string now = ReadFile(dir.At("QVC_TEMP.TXT")), next = ReadFile(dir.At("QVC_NEXT.TXT"));
+        const std::string &whole = numbering ? done8 : done;
+        ASSERT_TRUE(now == input || now == whole) << "run " << i << ": " << now.size() << " bytes";
+        ASSERT_TRUE(next == "7\r\n" || (numbering && next == "8\r\n" && now == whole)) << i;
         ASSERT_TRUE(sig == 9 || !fs::exists(dir.At("QVC_TEMP.$$$"))) << "run " << i;
-        ASSERT_TRUE(!ignored || (status == 0 && now == done)) << "run " << i;
+        ASSERT_TRUE(sig == 9 || !fs::exists(dir.At("QVC_NEXT.$$$"))) << "run " << i;
+        ASSERT_TRUE(!ignored || (status == 0 && now == whole)) << "run " << i;
         original += now == input;
     }
     EXPECT_GE(killed, 30); // a loaded machine ends the loop by time
@@ -194,6 +206,29 @@ TEST(Faults, ConcurrentRunsNeverMix)
     EXPECT_EQ(done[0], 0);
     std::printf("%d pairs: %d with one run stopped, %d with both runs done one after the other\n",
                 pairs, done[1], done[2]);
+}
+
+// Two numbering runs started together in one folder: every number is drawn once, and the file
+// of numbers holds the last one drawn.
+TEST(Faults, ConcurrentNumberingDrawsEachNumberOnce)
+{
+    const std::string input = Records(39998);
+    std::string       drawn[3] = {input}; // after none, one and two runs that succeeded
+    Scratch           seq;
+    for (int k = 1; k < 3; k++) {
+        WriteFile(seq.At(T), drawn[k - 1]);
+        RunIn(seq.path, {"-i"});
+        drawn[k] = ReadFile(seq.At(T));
+    }
+    for (int i = 0; i < (kPosix ? 50 : 20); i++) {
+        Scratch dir;
+        WriteFile(dir.At(T), input);
+        intptr_t a = Start(dir.path, {"-i"}), b = Start(dir.path, {"-i"});
+        int      ok = (Wait(a) == 0) + (Wait(b) == 0);
+        EXPECT_EQ(ReadFile(dir.At(T)), drawn[ok]) << "pair " << i;
+        EXPECT_EQ(ReadFile(dir.At(N)), ok == 0 ? "" : std::to_string(ok) + "\r\n") << "pair " << i;
+        EXPECT_FALSE(fs::exists(dir.At("QVC_NEXT.$$$"))) << "pair " << i;
+    }
 }
 
 } // namespace

@@ -103,6 +103,22 @@ def main():
         a, b = statistics.median(tt) * 1e3, statistics.median(tc) * 1e3
         print("%-9s %8d %11.3f %11.3f %7.2f %11d %11d %13.3f" %
               (name, os.path.getsize(src), a, b, a / b, mt, mc, statistics.median(t0) * 1e3))
+    # A numbering run (-i) beside a -n run of the small input, both at level 0, interleaved: one
+    # more small read, sync and rename.
+    run = os.path.join(work, "run-numbering")
+    os.mkdir(run)
+    src = os.path.join(work, "small.txt")
+    tn, ti = [], []
+    for i in range(ROUNDS):
+        for argv, times in (([tool, "-n5", "-y1"], tn), ([tool, "-i", "-y1"], ti)):
+            shutil.copyfile(src, os.path.join(run, "QVC_TEMP.TXT"))
+            s, rc = timed(argv, run)
+            assert rc == 0, (argv, rc)
+            if i > 0:
+                times.append(s)
+    a, b = statistics.median(ti) * 1e3, statistics.median(tn) * 1e3
+    print("numbering run of the small input: -i %.3f ms, -n %.3f ms, ratio %.2f (at most 1.5)"
+          % (a, b, a / b))
     shutil.rmtree(work)
 
 

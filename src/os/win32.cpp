@@ -31,8 +31,7 @@ static bool Pause(DWORD &waited)
         return false;
     DWORD ms = waited < 8 ? 1 : waited / 4 < 100 ? waited / 4 : 100;
     Sleep(ms);
-    waited += ms;
-    return true;
+    return waited += ms, true;
 }
 
 // True, after a pause, when the last error at name may clear in moments: a sharing or lock
@@ -102,8 +101,7 @@ void OsUnguard(FILE *f, const char *)
             Sleep(INFINITE); // an event is removing the file and ending the process
 }
 
-// Opens what exists at name as CreateFileA does, trying again while another program holds it for
-// moments; INVALID_HANDLE_VALUE on failure.
+// Opens what exists at name, tried again while another program holds it for moments.
 static HANDLE Open(const char *name, DWORD access, DWORD share, DWORD flags)
 {
     HANDLE h;
@@ -139,8 +137,7 @@ static HANDLE OpenEntry(const char *name, DWORD access)
 }
 
 // True when h is open on the entry name of the working directory itself, not on what a link
-// there points at (seen by its final path, which is not that of the name); with exact, only
-// under that name letter for letter, not one that differs in case only.
+// there points at (by its final path); with exact, only under that name letter for letter.
 static bool OnTheName(HANDLE h, const char *name, bool exact = false)
 {
     WCHAR  here[LONGEST], file[LONGEST];
@@ -187,8 +184,7 @@ FILE *OsCreate(const char *name)
     // Another run holds its command file open without delete sharing until it is renamed into
     // place; a removal that another program's handle keeps pending leaves the name taken.
     HANDLE h = INVALID_HANDLE_VALUE;
-    DWORD  waited = 0;
-    for (;;) {
+    for (DWORD waited = 0;;) {
         bool removed = OsRemove(name);
         if (removed && !Fault("create") &&
             (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
@@ -206,8 +202,7 @@ FILE *OsCreate(const char *name)
     return Stream(h, _O_WRONLY, "wb");
 }
 
-// Windows cannot lock a directory: a run holds it through its command file, created first and
-// open without delete sharing until renamed into place; the hold ends with the process.
+// A run holds the directory through its command file, open without delete sharing until renamed.
 bool OsLock()
 {
     return !Fault("lock");
@@ -267,8 +262,7 @@ struct NameInfo {
     WCHAR            room[LONGEST + 8];
 };
 
-// Puts the full path of target into to, as the native calls take it ("\??\" before it) when
-// native is true; false when there is none.
+// Puts the full path of target into to, as the native calls take it ("\??\" first) if native.
 static bool TargetName(const char *target, NameInfo &to, bool native)
 {
     WCHAR wide[MAX_PATH], full[LONGEST];
@@ -372,9 +366,8 @@ constexpr LONG LINKED = 0;
 constexpr LONG NO_LINKS[] = {static_cast<LONG>(0xC0000002), static_cast<LONG>(0xC0000010),
                              static_cast<LONG>(0xC00000BB)};
 
-// Gives the file h is open on the second name target, in the working directory, without
-// replacing anything that stands there, a dangling link included (Wine's rename without
-// replacing replaces one, its link does not). Returns the native status.
+// Gives the file h is open on the second name target without replacing anything there, a
+// dangling link included (Wine's rename without replacing replaces one); the native status.
 static LONG Link(HANDLE h, const char *target)
 {
     using SetInformation = LONG(WINAPI *)(HANDLE, void *, void *, ULONG, int);

@@ -1,5 +1,6 @@
 // The routines in process, for what the end-to-end runs do not show: the field scanner against
 // the C library, and the reader's record table.
+#include "balloon/label.h"
 #include "harness.h"
 #include "reader/reader.h"
 #include "state/state.h"
@@ -113,3 +114,41 @@ TEST(Units, Records)
 }
 
 } // namespace
+
+// The label after a label: digits count up with carry in their width, letters of one case as a
+// column name; a label that ends otherwise, or whose next would be too long, has none.
+TEST(Units, NextLabels)
+{
+    const struct {
+        const char *label, *next; // next: "" for none
+    } cases[] = {
+        {"7",          "8"        },
+        {"9",          "10"       },
+        {"099",        "100"      },
+        {"0099",       "0100"     },
+        {"A-9",        "A-10"     },
+        {"R99",        "R100"     },
+        {"12A",        "12B"      },
+        {"Z",          "AA"       },
+        {"AZ",         "BA"       },
+        {"b",          "c"        },
+        {"zz",         "aaa"      },
+        {"aZ",         "aAA"      },
+        {"9Z",         "9AA"      },
+        {"-",          ""         },
+        {"99999999",   ""         },
+        {"1234567Z",   ""         },
+        {"\x88\x9f",   ""         },
+        {"\x88\x41",   ""         },
+        {"\x88\x41"
+         "1", "\x88\x41"
+         "2"},
+        {"\xb1",       ""         },
+        {"ABCDEFGZ",   "ABCDEFHA" },
+    };
+    for (const auto &c : cases) {
+        char next[2 * LABEL_CHARS + 1] = "";
+        EXPECT_EQ(NextLabel(c.label, next), c.next[0] != '\0') << c.label;
+        EXPECT_STREQ(c.next[0] != '\0' ? next : "", c.next) << c.label;
+    }
+}

@@ -18,6 +18,7 @@ constexpr DWORD ENTRY = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTIC
 constexpr DWORD ENTRY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+static FILE_DISPOSITION_INFO gone{TRUE}; // a file removed once its last handle is closed
 
 static HANDLE Handle(FILE *f)
 {
@@ -34,8 +35,7 @@ static bool Pause(DWORD &waited)
     return waited += ms, true;
 }
 
-// True, after a pause, when the last error at name may clear in moments: a sharing or lock
-// violation, or a denial on what is neither read-only nor a directory (held or being deleted).
+// True, after a pause, when the last error at name may clear in moments (a hold or a deletion).
 static bool Again(const char *name, DWORD &waited)
 {
     DWORD err = GetLastError(), a = GetFileAttributesA(name);
@@ -74,7 +74,6 @@ static const char   *pending = nullptr; // the name whose next creation is guard
 
 static BOOL WINAPI OnEvent(DWORD event)
 {
-    FILE_DISPOSITION_INFO gone{TRUE};
     for (int i = 0; i < 2; i++)
         if (event <= CTRL_CLOSE_EVENT && InterlockedCompareExchange(&guard[i], 2, 1) == 1)
             SetFileInformationByHandle(guarded[i], FileDispositionInfo, &gone, sizeof gone);
@@ -164,25 +163,23 @@ bool OsRemove(const char *name)
     if (h == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     FILE_BASIC_INFO basic{};
-    bool            gone = false;
+    bool            removed = false;
     DWORD           err = ERROR_FILE_EXISTS; // a directory, or not the entry itself: it stays
     if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
         (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && OnTheName(h, name)) {
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL; // a read-only leftover goes as on POSIX
         SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        gone = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+        removed = SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone);
         err = GetLastError();
     }
     CloseHandle(h);
     SetLastError(err);
-    return gone;
+    return removed;
 }
 
 FILE *OsCreate(const char *name)
 {
-    // Another run holds its command file open without delete sharing until it is renamed into
-    // place; a removal that another program's handle keeps pending leaves the name taken.
+    // A run's command file held, or a removal kept pending by another handle, takes the name.
     HANDLE h = INVALID_HANDLE_VALUE;
     for (DWORD waited = 0;;) {
         bool removed = OsRemove(name);
@@ -292,14 +289,12 @@ static bool RenameHandle(HANDLE h, const char *target, bool replace)
 bool OsReplace(FILE *f, const char *name, const char *target)
 {
     OsUnguard(f, name); // once moved, the handle's file is the target's
-    // Renamed through its own handle: the file cannot be swapped between the check and the move.
-    return !Fault("rename") && RenameHandle(Handle(f), target, true);
+    return !Fault("rename") && RenameHandle(Handle(f), target, true); // by its handle: no swap
 }
 
 void OsDiscard(FILE *f, const char *name)
 {
-    FILE_DISPOSITION_INFO gone{TRUE}; // removes this file, whoever took the name since
-    if (!Fault("remove"))
+    if (!Fault("remove")) // this file, whoever took the name since
         SetFileInformationByHandle(Handle(f), FileDispositionInfo, &gone, sizeof gone);
     OsUnguard(f, name); // before the handle goes
     std::fclose(f);
@@ -315,8 +310,7 @@ bool OsHasName(const char *name)
     return (h == INVALID_HANDLE_VALUE || FindClose(h)) && exact;
 }
 
-// True when h is open on a regular file at exactly name, whose identity goes into id: not a
-// directory, a reparse point, a device, a link that Wine followed or a name that differs in case.
+// True when h is open on a regular file itself at exactly name; its identity into id.
 static bool IsFile(HANDLE h, const char *name, BY_HANDLE_FILE_INFORMATION &id)
 {
     return GetFileInformationByHandle(h, &id) &&
@@ -329,9 +323,7 @@ static bool Identity(const char *name, BY_HANDLE_FILE_INFORMATION &id)
 {
     HANDLE h = OpenEntry(name, FILE_READ_ATTRIBUTES);
     bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name, id);
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
-    return file;
+    return (h == INVALID_HANDLE_VALUE || CloseHandle(h)) && file;
 }
 
 bool OsIsFile(const char *name)
@@ -360,9 +352,7 @@ bool OsWritable(const char *name)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
-// The statuses of the native call that adds a name to a file: done, and where the file system
-// has no links: not implemented, invalid device request (FAT, exFAT), not supported (shares).
-constexpr LONG LINKED = 0;
+// Where a file system has no links: not implemented, invalid device request (FAT), not supported.
 constexpr LONG NO_LINKS[] = {static_cast<LONG>(0xC0000002), static_cast<LONG>(0xC0000010),
                              static_cast<LONG>(0xC00000BB)};
 
@@ -375,26 +365,22 @@ static LONG Link(HANDLE h, const char *target)
     ULONG_PTR io[2] = {}; // the status block: the status, and what was done
     auto      set = reinterpret_cast<SetInformation>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
-    if (set == nullptr || !TargetName(target, to, true))
-        return NO_LINKS[0];
-    return set(h, &io, &to, sizeof to, 11); // FileLinkInformation
+    bool      named = set != nullptr && TargetName(target, to, true);
+    return named ? set(h, &io, &to, sizeof to, 11) : NO_LINKS[0]; // 11: FileLinkInformation
 }
 
 bool OsRename(const char *source, const char *target)
 {
-    // The seam's failure is taken as a file system without links: the file is renamed instead.
-    bool   linkless = Fault("rename");
+    bool   linkless = Fault("rename"); // the seam's failure: a file system without links
     HANDLE h = Open(source, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ENTRY_SHARING,
                     ENTRY); // the entry itself: a link's target is never moved
     if (h == INVALID_HANDLE_VALUE)
         return false;
-    // A second name, then the first one removed: the move, without the replacing.
     bool                       moved = false;
     BY_HANDLE_FILE_INFORMATION id;
     if (IsFile(h, source, id)) {
-        LONG                  status = linkless ? NO_LINKS[2] : Link(h, target);
-        FILE_DISPOSITION_INFO gone{TRUE};
-        if (status == LINKED)
+        LONG status = linkless ? NO_LINKS[2] : Link(h, target);
+        if (status == 0) // linked
             moved = SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone) ||
                     (OsRemove(target), false); // the file stays under its first name only
         else if (std::find(std::begin(NO_LINKS), std::end(NO_LINKS), status) != std::end(NO_LINKS))

@@ -1,6 +1,7 @@
 // The balloon: a circle of the label's text height around the first indicated point, a tip
 // toward the second, a leader with an optional arrow head or dot, and the label; or, as the
-// options ask, another frame, a second entry below the label, one size for a drawing.
+// options ask, another frame, a second entry below the label, one size for a drawing, a text
+// beside the frame, another end of the leader.
 #include "balloon/balloon.h"
 
 #include "balloon/frames.h"
@@ -50,6 +51,10 @@ constexpr double DOT = 100.0;        // the dot's last value
 constexpr double HEAD_LENGTH = 3.0;  // the arrow head's length, in units of the group scale
 constexpr double HEAD_HALF = 1.5;    // half the arrow head's width, in units of the group scale
 constexpr double OFFSET_UNIT = 0.05; // the label's offset: moji_offset of these, times the scale
+constexpr double FILLED_HALF = 0.16514867741462683; // atan(1 / 6): the filled head is 1 in 3 wide
+
+// The leader's ends of option -k; END_BY_OPTIONS lets -y and -p decide.
+enum End { END_BY_OPTIONS, END_OPEN, END_FILLED, END_DOT, END_CIRCLE, END_TICK, END_NONE };
 
 // An index that lies outside its table is taken as 0.
 static std::size_t InTable(int i, std::size_t count)
@@ -70,7 +75,7 @@ static Frame FrameOf()
 {
     double d = std::sqrt((PX[1] - PX[2]) * (PX[1] - PX[2]) + (PY[1] - PY[2]) * (PY[1] - PY[2]));
     double th = std::atan2(PY[2] - PY[1], PX[2] - PX[1]);
-    return Frame{d, th, std::sin(th), std::cos(th)};
+    return Frame{d, th, std::sin(th), std::cos(th), PX[1], PY[1]};
 }
 
 // The width of a text as drawn: each double-byte character the text width, each single-byte
@@ -94,11 +99,11 @@ static double LabelRadius(const char *label)
     return std::max(MOJI_zh, std::sqrt(w * w + MOJI_zh * MOJI_zh) / SQRT2);
 }
 
-// Selects the label's text style and takes its sizes at the group scale; returns the radius of
-// the frame around the label, and the second entry below it where there is one (the circle
-// through the outer corners of their boxes, h/4 away from the divider), at least as large as
-// for a label of wSIZE characters "0" where that is given.
-static double TextSizes(const char *label, const char *second)
+// Selects the label's text style and takes its sizes at the group scale; returns them with the
+// widest entry and the radius of the frame around the label, and the second entry below it where
+// there is one (the circle through the outer corners of their boxes, h/4 away from the divider),
+// at least as large as for a label of wSIZE characters "0" where that is given.
+static Sizes TextSizes(const char *label, const char *second)
 {
     std::size_t cn = InTable(wCN, MOJI_H.size());
     Cnout(static_cast<int>(cn));
@@ -110,21 +115,33 @@ static double TextSizes(const char *label, const char *second)
         std::strcat(zeros, isZEN == 1 ? "\x82\x4f" : "0"); // full-width "0", or "0"
     bool   grown = isLABEL || isQTY || wSIZE != 0;
     double r = isLABEL ? LabelRadius(label) : MOJI_zh * BAI;
+    double w = isQTY ? std::max(TextWidth(label), TextWidth(second)) : TextWidth(label);
     if (wSIZE != 0)
-        r = std::max(r, LabelRadius(zeros));
-    if (isQTY) {
-        double w = std::max(TextWidth(label), TextWidth(second));
-        if (wSIZE != 0)
-            w = std::max(w, TextWidth(zeros));
+        r = std::max(r, LabelRadius(zeros)), w = std::max(w, TextWidth(zeros));
+    if (isQTY)
         r = SQRT2 * std::sqrt(w / 2 * (w / 2) + 1.25 * MOJI_zh * (1.25 * MOJI_zh));
-    }
     double bai = grown && MOJI_zh != 0 ? r / MOJI_zh : BAI; // 1 where the height is 0
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
                   static_cast<int>(cn), MOJI_zw, MOJI_zh, MOJI_zd);
         ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, bai, r);
     }
-    return r;
+    return Sizes{r, w, MOJI_zh, isQTY != 0};
+}
+
+// The balloon trace's line of the frame, its size, the second entry and, where asked, the end
+// and the text beside.
+static void TraceFrame(const Sizes &s, const char *second, const char *beside)
+{
+    if (isTest != LEVEL_BALLOON || (wFRM == 0 && !isQTY && wSIZE == 0 && !wEND && !isSIDE))
+        return;
+    if (wFRM >= TEXT_FRAMES)
+        ConPrintf(stdout, "#  frame(%d)  w(%.1f)  h(%.1f)  second(%s)", wFRM, s.w, s.h, second);
+    else
+        ConPrintf(stdout, "#  frame(%d)  r(%.1f)  second(%s)", wFRM, s.r, second);
+    if (wEND != 0 || isSIDE)
+        ConPrintf(stdout, "  end(%d)  beside(%s)", wEND, beside);
+    ConPrintf(stdout, "\n");
 }
 
 // The balloon's colour.
@@ -136,9 +153,9 @@ static void DrawColour()
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", static_cast<int>(clr), inRGB[clr]);
 }
 
-// The tip's arc, the two tangents that meet at the tip, and the circle; returns where the
-// leader begins, at twice the radius.
-static double DrawCircle(const Frame &f, double r)
+// The tip's arc, the two tangents that meet at the tip, and the circle; returns the leader from
+// twice the radius, drawn where the second point lies no nearer.
+static Leader DrawCircle(const Frame &f, double r)
 {
     double a = r / SQRT2;
     double t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
@@ -150,28 +167,55 @@ static double DrawCircle(const Frame &f, double r)
     SCout(PX[1], PY[1], r, 1.0, f.th, -PAI * 0.25, PAI / TIP_SPAN, -1.0);
     SL3out(t1x, t1y, lx, ly, kx, ky);
     SL3out(t2x, t2y, lx, ly, kx, ky);
-    DrawRing(f, r);
-    return 2 * r;
+    DrawRing(PX[1], PY[1], r, f.th);
+    return Leader{f, 2 * r, !(2 * r > f.d)};
 }
 
-// The leader from `from` along the way to the second point, with its arrow head and dot; none
-// where the frame reaches the second point.
-static void DrawLeader(const Frame &f, double from)
+// The ends of the leader at the second point, the leader along f's u axis at scale S: the open
+// arrow head, the filled one (a sector turned back along the leader), the dot, the open circle
+// (the leader ends on it), the tick across at 45 degrees.
+static void DrawEnd(int end, const Frame &f, double S)
 {
-    if (from > f.d)
-        return;
-    double S = SCALE, lx = f.X(from, 0), ly = f.Y(from, 0), back = f.d - HEAD_LENGTH * S;
-    SL2out(lx, ly, PX[2], PY[2]);
-    if (isYA != 0)
+    double back = f.d - HEAD_LENGTH * S, a = HEAD_HALF * S / SQRT2;
+    if (end == END_OPEN)
         SL3out(PX[2], PY[2], f.X(back, HEAD_HALF * S), f.Y(back, HEAD_HALF * S),
                f.X(back, -HEAD_HALF * S), f.Y(back, -HEAD_HALF * S));
-    if (isTEN != 0)
+    else if (end == END_FILLED)
+        SCout(PX[2], PY[2], HEAD_LENGTH * S, 1.0, f.th > 0 ? f.th - PAI : f.th + PAI, -FILLED_HALF,
+              2 * FILLED_HALF, DOT);
+    else if (end == END_DOT)
         SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, DOT);
+    else if (end == END_CIRCLE)
+        DrawRing(PX[2], PY[2], S, f.th);
+    else if (end == END_TICK)
+        SL2out(f.X(f.d - a, -a), f.Y(f.d - a, -a), f.X(f.d + a, a), f.Y(f.d + a, a));
+}
+
+// The leader with its ends: as -k says, or the arrow head and the dot as -y and -p say. Within
+// a frame, an end but the dot is drawn only where the leader is at least as long as the head.
+static void DrawLeader(const Leader &l)
+{
+    if (!l.drawn)
+        return;
+    const Frame &f = l.f;
+    double       S = SCALE;
+    bool         fits = wFRM == 0 || !(f.d - l.from < HEAD_LENGTH * S);
+    bool         ring = wEND == END_CIRCLE && fits; // the leader ends on the circle
+    SL2out(f.X(l.from, 0), f.Y(l.from, 0), ring ? f.X(f.d - S, 0) : PX[2],
+           ring ? f.Y(f.d - S, 0) : PY[2]);
+    if (wEND == END_BY_OPTIONS && isYA != 0 && fits)
+        DrawEnd(END_OPEN, f, S);
+    if (wEND == END_BY_OPTIONS && isTEN != 0)
+        DrawEnd(END_DOT, f, S);
+    if (wEND != END_BY_OPTIONS && (fits || wEND == END_DOT))
+        DrawEnd(wEND, f, S);
 }
 
 // The label beside the first point, and the second entry below it where there is one: the
-// label of option -l as drawn (given) or else that of the label number, full or half width.
-static void DrawLabel(const char *label, bool given, const char *second)
+// label of option -l as drawn (given) or else that of the label number, full or half width;
+// then the text beside the frame at the label's height, on the side away from the second point.
+static void DrawLabel(const char *label, bool given, const char *second, const Sizes &s,
+                      const char *beside)
 {
     std::size_t num = InTable(isNUM, LABELS);
     double      x = PX[1] + OFFSET_UNIT * SCALE * moji_offset, y = isQTY ? 0.75 * MOJI_zh : 0;
@@ -184,11 +228,14 @@ static void DrawLabel(const char *label, bool given, const char *second)
     MojiOutS(x, isQTY ? PY[1] + y : PY[1], label); // PY[1] itself: a y of -0 stays -0
     if (isQTY)
         MojiOutS(x, PY[1] - y, second);
+    double out = FrameEdge(s, y) + s.h / 2 + TextWidth(beside) / 2;
+    if (isSIDE)
+        MojiOutS(PX[2] > PX[1] ? PX[1] - out : PX[1] + out, isQTY ? PY[1] + y : PY[1], beside);
 }
 
 // The label as drawn, into given where it is a text (of option -l or of the numbering), or
-// that of the label number; the second entry as drawn into second.
-static const char *Labels(char *given, char *second)
+// that of the label number; the second entry and the text beside as drawn into second and beside.
+static const char *Labels(char *given, char *second, char *beside)
 {
     if (isNUM > LABELS - 1)
         isNUM = 1;
@@ -197,6 +244,8 @@ static const char *Labels(char *given, char *second)
         LabelText(LABEL.data(), given);
     if (isQTY)
         LabelText(QTY.data(), second);
+    if (isSIDE)
+        LabelText(SIDE.data(), beside);
     return isLABEL ? given : isZEN == 1 ? FULLWIDTH_LABELS[num] : HALFWIDTH_LABELS[num];
 }
 
@@ -210,16 +259,16 @@ int Kobarn1()
     if (iPOINT > 2)
         return BALLOON_POINT_NUMBER;
     char        given[2 * LABEL_CHARS + 1] = "", second[2 * LABEL_CHARS + 1] = "";
-    const char *label = Labels(given, second);
+    char        beside[2 * LABEL_CHARS + 1] = "";
+    const char *label = Labels(given, second, beside);
     Frame       f = FrameOf();
-    double      r = TextSizes(label, second);
-    if (isTest == LEVEL_BALLOON && (wFRM != 0 || isQTY || wSIZE != 0))
-        ConPrintf(stdout, "#  frame(%d)  r(%.1f)  second(%s)\n", wFRM, r, second);
+    Sizes       s = TextSizes(label, second);
+    TraceFrame(s, second, beside);
     DrawColour();
-    double from = wFRM == 0 ? DrawCircle(f, r) : DrawFrame(f, r);
+    Leader l = wFRM == 0 ? DrawCircle(f, s.r) : DrawFrame(f, s);
     if (isQTY)
-        DrawDivider(r);
-    DrawLeader(f, from);
-    DrawLabel(label, isLABEL != 0, second);
+        DrawDivider(s);
+    DrawLeader(l);
+    DrawLabel(label, isLABEL != 0, second, s, beside);
     return BALLOON_DRAWN;
 }

@@ -1,5 +1,6 @@
 // The plain frames: a circle, a hexagon, a triangle and a square, each around the circle of
-// radius r about the first point, so that each holds what that circle holds.
+// radius r about the first point, so that each holds what that circle holds; and the frames
+// sized to the entries' box: a rectangle, a line under the label, and none.
 #include "balloon/frames.h"
 
 #include "writer/writer.h"
@@ -8,55 +9,139 @@
 #include <cmath>
 
 constexpr double RING = 0.95; // the circle's last value: 0.95 of its radius
+constexpr int    LINE = 6;    // the frame that is one line under the label
 
-// The corners of each frame, counterclockwise, in units of r; their sides touch the circle of
-// radius r at their middles. The circles (frames 0 and 1) have none.
+// The corners of each frame, counterclockwise: for frames 1 to 4 in units of r, their sides
+// touching the circle of radius r at their middles; for frame 5 in units of its half width and
+// half height. The circles (frames 0 and 1) have none. A frame sized to the text is wide times h
+// wider than the entries' box, and high times h (tall times h with a second entry) above and
+// below the centre.
 static const struct {
     int    corners;
     double x[6], y[6];
+    double wide, high, tall;
 } SHAPES[FRAMES] = {
-    {0, {},                                            {}            },
-    {0, {},                                            {}            },
+    {0, {},                                            {},             0,   0,   0   },
+    {0, {},                                            {},             0,   0,   0   },
     {6, // hexagon, flat at the top: corners at 2 / sqrt(3) and 1 / sqrt(3) to the sides
      {1.1547005383792517, 0.5773502691896258, -0.5773502691896258, -1.1547005383792517,
       -0.5773502691896258, 0.5773502691896258},
-     {0, 1, 1, 0, -1, -1}                                            },
-    {3, {0, -1.7320508075688772, 1.7320508075688772},  {2, -1, -1}   }, // triangle, apex up
-    {4, {1, -1, -1, 1},                                {1, 1, -1, -1}}, // square
+     {0, 1, 1, 0, -1, -1},
+     0,                                                                     0,
+     0                                                                               },
+    {3, {0, -1.7320508075688772, 1.7320508075688772},  {2, -1, -1},    0,   0,   0   }, // triangle
+    {4, {1, -1, -1, 1},                                {1, 1, -1, -1}, 0,   0,   0   }, // square
+    {4, {1, -1, -1, 1},                                {1, 1, -1, -1}, 0.5, 1,   1.75}, // rectangle
+    {0, {},                                            {},             0,   0.5, 1.25}, // line
+    {0, {},                                            {},             0,   0.5, 1.25}, // text alone
 };
 
-// How far from the first point the way in direction (ux, uy) leaves frame wFRM of radius r:
-// r for a circle; for a polygon, where it crosses the side it meets first.
-static double Reach(double r, double ux, double uy)
+// The greatest of the sides' middles of frame wFRM projected on (x, y): along a way of length
+// 1, r over how far the nearest side lies; for an offset from the first point, r times how far
+// out of the frame it lies (1: on its edge).
+static double Most(double x, double y)
 {
     const auto &s = SHAPES[wFRM];
-    double      most = 0; // of the sides' directions along the way: the nearest side
+    double      most = 0;
     for (int k = 0; k < s.corners; k++) {
         int next = (k + 1) % s.corners; // the middle of a side is its direction, of length 1
-        most = std::max(most, (s.x[k] + s.x[next]) / 2 * ux + (s.y[k] + s.y[next]) / 2 * uy);
+        most = std::max(most, (s.x[k] + s.x[next]) / 2 * x + (s.y[k] + s.y[next]) / 2 * y);
     }
-    return s.corners == 0 ? r : r / most;
+    return most;
 }
 
-void DrawRing(const Frame &f, double r)
+// How far from the first point the way in direction (ux, uy) leaves frame wFRM of radius r
+// (1 to 4): r for a circle; for a polygon, where it crosses the side it meets first.
+static double Reach(double r, double ux, double uy)
 {
-    SOout(PX[1], PY[1], r, 1.0, f.th, 0.0, 2 * PAI, RING * r);
+    return SHAPES[wFRM].corners == 0 ? r : r / Most(ux, uy);
 }
 
-double DrawFrame(const Frame &f, double r)
+// Half the width and half the height of frame wFRM, sized to the entries' box.
+static void HalfBox(const Sizes &s, double &hx, double &hy)
+{
+    const auto &b = SHAPES[wFRM];
+    hx = s.w / 2 + b.wide * s.h;
+    hy = (s.second ? b.tall : b.high) * s.h;
+}
+
+// True where the second point lies within the box hx by hy on either side of the first point.
+static bool Within(double hx, double hy)
+{
+    return std::fabs(PX[2] - PX[1]) < hx && std::fabs(PY[2] - PY[1]) < hy;
+}
+
+// Writes the corners' sides of frame wFRM, the corners scaled by sx across and sy up.
+static void DrawSides(double sx, double sy)
 {
     const auto &s = SHAPES[wFRM];
-    if (s.corners == 0)
-        DrawRing(f, r);
     for (int k = 0; k < s.corners; k++) {
         int next = (k + 1) % s.corners;
-        SL2out(PX[1] + s.x[k] * r, PY[1] + s.y[k] * r, PX[1] + s.x[next] * r,
-               PY[1] + s.y[next] * r);
+        SL2out(PX[1] + s.x[k] * sx, PY[1] + s.y[k] * sy, PX[1] + s.x[next] * sx,
+               PY[1] + s.y[next] * sy);
     }
-    return Reach(r, f.cs, f.sn);
 }
 
-void DrawDivider(double r)
+// Frame 6: the line under the label, or between the two entries; the leader runs from its end
+// on the second point's side (the left one where that point lies straight above or below).
+static Leader DrawLine(const Sizes &s, double hx, double hy)
 {
-    SL2out(PX[1] - Reach(r, -1, 0), PY[1], PX[1] + Reach(r, 1, 0), PY[1]);
+    double half = s.w / 2 + s.h / 2, y = s.second ? PY[1] : PY[1] - 0.75 * s.h;
+    SL2out(PX[1] - half, y, PX[1] + half, y);
+    double x = PX[2] > PX[1] ? PX[1] + half : PX[1] - half, dx = PX[2] - x, dy = PY[2] - y;
+    double th = std::atan2(dy, dx);
+    Frame  from{std::sqrt(dx * dx + dy * dy), th, std::sin(th), std::cos(th), x, y};
+    return {from, 0.0, !Within(hx, hy)};
+}
+
+void DrawRing(double x, double y, double r, double th)
+{
+    SOout(x, y, r, 1.0, th, 0.0, 2 * PAI, RING * r);
+}
+
+Leader DrawFrame(const Frame &f, const Sizes &s)
+{
+    double hx = 0, hy = 0;
+    if (wFRM >= TEXT_FRAMES) {
+        HalfBox(s, hx, hy);
+        if (wFRM == LINE)
+            return DrawLine(s, hx, hy);
+        DrawSides(hx, hy);
+        double across = f.cs != 0 ? hx / std::fabs(f.cs) : HUGE_VAL;
+        double up = f.sn != 0 ? hy / std::fabs(f.sn) : HUGE_VAL;
+        return {f, std::min(across, up), !Within(hx, hy)};
+    }
+    if (SHAPES[wFRM].corners == 0)
+        DrawRing(PX[1], PY[1], s.r, f.th);
+    DrawSides(s.r, s.r);
+    double from = Reach(s.r, f.cs, f.sn); // a polygon's edge by the second point's own offset
+    bool   out =
+        SHAPES[wFRM].corners == 0 ? !(from > f.d) : !(Most(PX[2] - PX[1], PY[2] - PY[1]) < s.r);
+    return {f, from, out};
+}
+
+void DrawDivider(const Sizes &s)
+{
+    double hx = 0, hy = 0;
+    if (wFRM < TEXT_FRAMES)
+        SL2out(PX[1] - Reach(s.r, -1, 0), PY[1], PX[1] + Reach(s.r, 1, 0), PY[1]);
+    else if (wFRM != LINE && SHAPES[wFRM].corners != 0) // the line divides itself; no frame none
+        HalfBox(s, hx, hy), SL2out(PX[1] - hx, PY[1], PX[1] + hx, PY[1]);
+}
+
+double FrameEdge(const Sizes &s, double y)
+{
+    const auto &shape = SHAPES[wFRM];
+    double      hx = 0, hy = 0, edge = HUGE_VAL;
+    if (wFRM >= TEXT_FRAMES)
+        return HalfBox(s, hx, hy), wFRM == LINE ? s.w / 2 + s.h / 2 : hx;
+    if (shape.corners == 0)
+        return std::sqrt(std::max(0.0, s.r * s.r - y * y));
+    for (int k = 0; k < shape.corners; k++) { // each side to the right: where it meets height y
+        int    next = (k + 1) % shape.corners;
+        double mx = (shape.x[k] + shape.x[next]) / 2, my = (shape.y[k] + shape.y[next]) / 2;
+        if (mx > 0)
+            edge = std::min(edge, (s.r - my * y) / mx);
+    }
+    return edge == HUGE_VAL ? 0 : edge;
 }

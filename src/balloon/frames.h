@@ -5,27 +5,46 @@
 
 constexpr double SQRT2 = 1.4142135623730951;
 
-// The balloon's frame of reference: origin the first point, u axis toward the second, at
-// distance d.
+constexpr int TEXT_FRAMES = 5; // frames from this one on are sized to the entries' box
+
+// A frame of reference: origin (ox, oy), u axis toward the second point, at distance d.
 struct Frame {
-    double d, th, sn, cs;
+    double d, th, sn, cs, ox, oy;
     double X(double u, double v) const
     {
-        return PX[1] + (u * cs - v * sn);
+        return ox + (u * cs - v * sn);
     }
     double Y(double u, double v) const
     {
-        return PY[1] + (u * sn + v * cs);
+        return oy + (u * sn + v * cs);
     }
 };
 
-// Writes the circle of radius r around the first point.
-void DrawRing(const Frame &f, double r);
+// What the frames are sized to: r the radius of the circle that frames 0 to 4 hold; w the
+// widest entry as drawn and h the text height, both at the group scale; a second entry or not.
+struct Sizes {
+    double r, w, h;
+    bool   second;
+};
 
-// Writes frame wFRM (1 to FRAMES - 1) around the first point, axis-aligned, the circle of radius
-// r inscribed; returns how far from the first point the way to the second leaves it.
-double DrawFrame(const Frame &f, double r);
+// A leader along its frame's u axis, from `from` to the second point; none where not drawn.
+struct Leader {
+    Frame  f;
+    double from;
+    bool   drawn;
+};
 
-// Writes the line that divides frame wFRM of radius r between its left and right edges at the
-// first point's height.
-void DrawDivider(double r);
+// Writes the circle of radius r around (x, y), its axis at angle th.
+void DrawRing(double x, double y, double r, double th);
+
+// Writes frame wFRM (1 to FRAMES - 1) around the first point, axis-aligned; returns the leader
+// toward the second point, not drawn where that point lies within the frame (for frame 6: within
+// the entries' box).
+Leader DrawFrame(const Frame &f, const Sizes &s);
+
+// Writes the line that divides frame wFRM between its left and right edges at the first point's
+// height, where it has one.
+void DrawDivider(const Sizes &s);
+
+// How far to the right (and left) of the first point frame wFRM reaches at height y above it.
+double FrameEdge(const Sizes &s, double y);

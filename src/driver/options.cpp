@@ -31,8 +31,8 @@ struct Option {
                         // TEXT: var once a text is taken, and once the option stands bare (0: no)
     int        *clears; // set to 0 with var: a label number ends a label text and the numbering
     LabelBytes *text;   // TEXT: where the text goes
-    bool        bare;   // taken without a value too: -t sets level 0, -i numbers on; -f, -q and -r
-                        // refuse it
+    bool        bare;   // taken without a value too: -t sets level 0, -i numbers on; -f, -k, -q, -r
+                        // and -x refuse it
     int group;          // the group of options whose refused value the drawing shows; NONE
 };
 
@@ -50,6 +50,7 @@ const Option OPTIONS[] = {
     {'f', DIGIT,     &wFRM,    0,            FRAMES - 1,  nullptr,  nullptr, true,  1   },
     {'h', REMAINDER, &isZEN,   2,            0,           nullptr,  nullptr, false, NONE},
     {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT,  nullptr,  &LABEL,  true,  0   },
+    {'k', DIGIT,     &wEND,    0,            ENDS - 1,    nullptr,  nullptr, true,  5   },
     {'l', TEXT,      &isLABEL, LABEL_GIVEN,  0,           nullptr,  &LABEL,  false, 0   },
     {'m', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
     {'n', REMAINDER, &isNUM,   10,           0,           &isLABEL, nullptr, false, 0   },
@@ -60,6 +61,7 @@ const Option OPTIONS[] = {
     {'t', LEVEL,     nullptr,  0,            0,           nullptr,  nullptr, true,  NONE},
     {'u', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
     {'w', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
+    {'x', TEXT,      &isSIDE,  1,            0,           nullptr,  &SIDE,   true,  4   },
     {'y', REMAINDER, &isYA,    2,            0,           nullptr,  nullptr, false, NONE},
 };
 

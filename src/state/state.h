@@ -11,8 +11,10 @@ constexpr int STYLES = 16;     // slots of the text size tables: "cn0" in 0, sty
 constexpr int NOT_TAKEN = 20;  // a first-value copy that no record has given yet
 constexpr int HPmax = 3;       // highest point number with a slot in PX and PY
 constexpr int LABEL_CHARS = 8; // most characters of a label of option -l, each of 1 or 2 bytes
-constexpr int FRAMES = 5;      // frames of option -f: 0 the circle with its tip, 1 to 4 plain
-constexpr int REFUSALS = 4;    // groups of options that may refuse a value: -anli, -f, -q, -r
+constexpr int FRAMES = 8;   // frames of option -f: 0 the circle with its tip, 1 to 4 plain, 5 to 7
+                            // sized to the text
+constexpr int ENDS = 7;     // leader ends of option -k: 0 as -y and -p say, 1 to 6 one each
+constexpr int REFUSALS = 6; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k
 
 // What isLABEL says the label is, besides the label number's (0). From LABEL_STARTS on the run
 // numbers: the label it draws is kept in the file of numbers for the next.

@@ -20,6 +20,9 @@ TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of -l or -i as given, N
 VAR(int, isQTY, 0)                          // 1: a second entry, QTY, below the label (-q)
 TAB(char, QTY, 2 * LABEL_CHARS + 1, '\0')   // the second entry of option -q as given
 VAR(int, wFRM, 0)                           // the frame, 0 to FRAMES - 1 (-f)
+VAR(int, wEND, 0)                           // the leader's end, 0 to ENDS - 1 (-k)
+VAR(int, isSIDE, 0)                         // 1: a text, SIDE, beside the frame (-x)
+TAB(char, SIDE, 2 * LABEL_CHARS + 1, '\0')  // the text of option -x as given
 VAR(int, wSIZE, 0)   // 1 to LABEL_CHARS: at least as large as for that many "0" (-r); 0: own size
 VAR(int, iOPTION, 0) // options decoded so far
 TAB(int, REFUSED, REFUSALS, 0) // by group of options, the refused value in force: its option's

@@ -27,7 +27,7 @@ std::vector<std::string> Goldens(const std::string &suffix)
 TEST(Tool, GoldenRuns)
 {
     const std::vector<std::string> names = Goldens(".in.txt");
-    EXPECT_EQ(names.size(), 120u); // every case of the folder, none lost
+    EXPECT_EQ(names.size(), 169u); // every case of the folder, none lost
     for (const std::string &name : names) {
         const std::string in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
         Outcome r = RunOn(input, Words(in.substr(0, in.find('\n')))); // the options, then the file
@@ -37,6 +37,32 @@ TEST(Tool, GoldenRuns)
         EXPECT_TRUE(r.work.empty() || r.txt == input) << name;
         EXPECT_EQ(r.out, ReadFile(name + ".con.txt")) << name;
     }
+}
+
+// Options that draw the same: -k0 gives -y and -p back their say, -k1 is the open head of -y1
+// and -k3 the dot of -p1, in every frame, with a long leader, one shorter than the head and one
+// from the frame's edge.
+TEST(Tool, SameDrawings)
+{
+    const std::string in = ReadFile(SOURCE_DIR "/tests/golden/frame-leader-on-the-square.in.txt");
+    const std::string input = in.substr(in.find('\n') + 1), at = "hp2 106 50";
+    const struct {
+        std::string a, b;
+    } pairs[] = {
+        {"-k0 -y1 -p1", "-y1 -p1"},
+        {"-k1",         "-y1"    },
+        {"-k3",         "-p1"    },
+        {"-k5 -k0 -y1", "-y1"    },
+    };
+    for (const char *p2 : {"hp2 130 70", "hp2 107 51", "hp2 94 40"})
+        for (const auto &pair : pairs)
+            for (int frame = 0; frame < 8; frame++) {
+                std::string host = input, f = " -l12 -x2X -f" + std::to_string(frame);
+                host.replace(host.find(at), at.size(), p2);
+                Outcome a = RunOn(host, Words(pair.a + f)), b = RunOn(host, Words(pair.b + f));
+                EXPECT_EQ(a.txt, b.txt) << pair.a << f << " " << p2;
+                EXPECT_NE(a.txt, input) << pair.a << f; // a balloon was drawn
+            }
 }
 
 // 50000 lines, or pieces of a long line, are read; one more is an overflow: the host's file

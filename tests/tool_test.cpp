@@ -128,7 +128,7 @@ TEST(Tool, FirstRunFromTheZip)
 TEST(Preview, GoldenPictures)
 {
     const std::vector<std::string> names = Goldens(".cmd.txt");
-    EXPECT_EQ(names.size(), 12u); // every picture of the folder
+    EXPECT_EQ(names.size(), 18u); // every picture of the folder
     for (const std::string &name : names) {
         Outcome r = RunIn(".", {name + ".cmd.txt"}, "balloon-preview");
         EXPECT_EQ(r.status, 0) << name;

@@ -18,8 +18,9 @@ struct Element {
     std::vector<Point> pts;    // Mask, Stroke, Fill: the outline; Ring: outer, then inner loop
     size_t             outer;  // Ring: points of the outer loop
     std::string        text;   // Label: UTF-8
-    double             size;   // Label: the radius of the frame it stands in
-    double             height; // Label: the most it is high
+    double             size;   // Label: how far around its point it may reach
+    double             height; // Label: the most it is high; 0: unknown
+    double             room;   // Label: half the width that it may take
     std::string        colour;
 };
 
@@ -31,6 +32,9 @@ struct Picture {
 // Shift_JIS (code page 932) to UTF-8 through the system's converter; a character that it cannot
 // decode becomes U+FFFD.
 std::string Decode(const std::string &s);
+
+// Width of a decoded text in units of its font size: full width from U+0800 on (three bytes).
+double TextWidth(const std::string &utf8);
 
 // Reads the command file into the picture; false, with a message, when it cannot be read.
 bool Read(const std::string &path, Picture &pic);

@@ -49,6 +49,30 @@ double Inradius(const std::vector<Point> &loop)
     return r < 1e300 ? r : 0;
 }
 
+// Half the width of a closed run of lines.
+double HalfWidth(const std::vector<Point> &loop)
+{
+    auto [lo, hi] = std::minmax_element(loop.begin(), loop.end(),
+                                        [](const Point &a, const Point &b) { return a.x < b.x; });
+    return (hi->x - lo->x) / 2;
+}
+
+// The size of a label without a frame from the balloon's first line: a level line below it is
+// the line under the label, 3/4 of the text height below it (frame 6); any other is the leader
+// from the edge of the label's box (frame 7), h high and about as wide as the text.
+void Unframed(Element &e, const Element &line)
+{
+    const Point &a = line.pts[0], &b = line.pts[1], &at = e.pts[0];
+    if (a.y == b.y && at.y > a.y) {
+        e.size = e.room = std::fabs(b.x - a.x) / 2;
+        e.height = (at.y - a.y) / 0.75;
+    } else {
+        e.height =
+            std::max(2 * std::fabs(a.y - at.y), 2 * std::fabs(a.x - at.x) / TextWidth(e.text));
+        e.room = e.size = e.height * TextWidth(e.text);
+    }
+}
+
 } // namespace
 
 std::string Decode(const std::string &s)
@@ -102,40 +126,48 @@ bool Read(const std::string &path, Picture &pic)
         return false;
     }
     std::string         colour = "#000000", line;
-    double              textSize = 0;
+    double              textSize = 0, room = 0; // of the first frame: its inradius, half width
+    size_t              lead = 0;  // without a frame: 1 + the index of the balloon's first line
+    size_t              first = 0; // the balloon's first label
     std::vector<double> v;
     std::vector<Point>  loop; // lines that run on from each other: a frame once closed
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::string word = line.substr(0, 2);
+        if (word == "cn") // a balloon's first command: its frame is still to come
+            textSize = room = 0, lead = 0, loop.clear();
         if (line.rfind("lc10 #", 0) == 0 && line.size() >= 12) {
             colour = line.substr(5, 7);
         } else if (word == "sl" && Numbers(line, 2, v, 6) >= 4) {
             v.resize(v.size() < 6 ? 4 : 6); // two points or three
-            Element e{Element::Stroke, {}, 0, "", 0, 0, colour};
+            Element e{Element::Stroke, {}, 0, "", 0, 0, 0, colour};
             for (size_t i = 0; i + 1 < v.size(); i += 2)
                 e.pts.push_back({v[i], v[i + 1]});
             pic.elements.push_back(e);
+            if (loop.empty() && v.size() == 4 && textSize == 0)
+                lead = pic.elements.size();
             if (loop.empty() || loop.back().x != v[0] || loop.back().y != v[1] || v.size() > 4)
                 loop = {e.pts[0]};
             loop.push_back(e.pts[1]);
-            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y)
-                textSize = Inradius(loop);
+            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y && textSize == 0)
+                textSize = Inradius(loop), room = HalfWidth(loop), lead = 0;
         } else if ((word == "sc" || word == "so") && Numbers(line, 2, v, 8) == 8 && v[2] > 0) {
             bool full = std::fabs(v[6]) >= 2 * kPi - 1e-9;
             if (word == "so") { // a ring from the last value out to the radius
-                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, 0, colour};
+                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, 0, 0, colour};
                 e.outer = e.pts.size();
                 std::vector<Point> inner = Arc(v, std::clamp(v[7], 0.0, v[2]), !full);
                 e.pts.insert(e.pts.end(), inner.begin(), inner.end());
                 pic.elements.push_back(e);
-                textSize = v[2];
+                if (textSize == 0) // the frame's circle; a later one is the leader's end
+                    textSize = room = v[2];
             } else { // a filled sector from the centre, or a disc; a mask when v[7] < 0
                 Element e{v[7] < 0 ? Element::Mask : Element::Fill,
                           Arc(v, v[2], false),
                           0,
                           "",
+                          0,
                           0,
                           0,
                           colour};
@@ -147,18 +179,22 @@ bool Read(const std::string &path, Picture &pic)
             size_t quote = line.find('"');
             if (quote == std::string::npos)
                 continue;
-            bool second = !pic.elements.empty() && pic.elements.back().kind == Element::Label;
-            pic.elements.push_back({Element::Label,
-                                    {{v[0], v[1]}},
-                                    0,
-                                    Decode(line.substr(quote + 1)),
-                                    textSize,
-                                    textSize,
-                                    colour});
-            if (second) { // both entries as high as the text, 2/3 of their distance
-                Element &a = pic.elements[pic.elements.size() - 2], &b = pic.elements.back();
-                a.height = b.height = std::fabs(a.pts[0].y - b.pts[0].y) / 1.5;
+            bool after = !pic.elements.empty() && pic.elements.back().kind == Element::Label;
+            if (!after)
+                first = pic.elements.size();
+            Element e{Element::Label, {{v[0], v[1]}}, 0,    Decode(line.substr(quote + 1)),
+                      textSize,       textSize,       room, colour};
+            if (lead != 0 && !after)
+                Unframed(e, pic.elements[lead - 1]);
+            Element *a = after ? &pic.elements[first] : nullptr;
+            if (a != nullptr && a->pts[0].x != v[0]) { // beside the frame, as high as the label
+                e.height = a->height;
+                e.size = e.room = e.height * std::max(1.0, TextWidth(e.text));
+            } else if (a != nullptr) { // both entries as high as the text, 2/3 of their distance
+                a->height = e.height = std::fabs(a->pts[0].y - v[1]) / 1.5;
+                e.size = a->size, e.room = a->room;
             }
+            pic.elements.push_back(e);
         } else if (word == "h#" || word == "he") {
             pic.captions.push_back(Decode(line.substr(2)));
         }

@@ -42,7 +42,19 @@ std::string Escape(const std::string &s)
 const char kFonts[] = "'Noto Sans CJK JP', 'Noto Sans JP', 'IPAexGothic', 'IPAGothic', "
                       "'Yu Gothic', 'Meiryo', 'MS Gothic', 'Hiragino Sans', sans-serif";
 
-// Width of a decoded text in units of its font size: full width from U+0800 on (three bytes).
+// The font size of a label in its frame: a label of one full-width character as high as it may
+// be, a longer one across at most 80 % of the room it has.
+double LabelSize(const Element &e)
+{
+    return std::min(e.height, 1.6 * e.room / TextWidth(e.text));
+}
+
+// How far the baseline of a text lies below its middle, in units of its font size: placed by
+// its baseline, a text stands at one height in every renderer.
+constexpr double kBaseline = 0.36;
+
+} // namespace
+
 double TextWidth(const std::string &utf8)
 {
     double w = 0;
@@ -52,15 +64,6 @@ double TextWidth(const std::string &utf8)
     }
     return w;
 }
-
-// The font size of a label in its frame (its size, the radius): a label of one full-width
-// character as high as it may be, a longer one across at most 80 % of the frame.
-double LabelSize(const Element &e)
-{
-    return std::min(e.height, 1.6 * e.size / TextWidth(e.text));
-}
-
-} // namespace
 
 std::string Svg(const Picture &pic)
 {
@@ -118,12 +121,12 @@ std::string Svg(const Picture &pic)
         else if (e.kind != Element::Label)
             o << "<path d=\"" << pts << " Z\" fill=\""
               << (e.kind == Element::Mask ? "#ffffff" : e.colour) << "\" fill-rule=\"evenodd\"/>\n";
-        else
-            o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y) << "\" font-size=\""
-              << Num(e.size > 0 ? LabelSize(e) : span / 20) << "\" font-family=\"" << kFonts
-              << "\" fill=\"" << e.colour
-              << "\" text-anchor=\"middle\" dominant-baseline=\"central\">" << Escape(e.text)
-              << "</text>\n";
+        else {
+            double size = e.height > 0 ? LabelSize(e) : span / 20;
+            o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y - kBaseline * size)
+              << "\" font-size=\"" << Num(size) << "\" font-family=\"" << kFonts << "\" fill=\""
+              << e.colour << "\" text-anchor=\"middle\">" << Escape(e.text) << "</text>\n";
+        }
     }
     o << "</svg>\n";
     return o.str();

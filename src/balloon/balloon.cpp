@@ -6,6 +6,7 @@
 
 #include "balloon/frames.h"
 #include "balloon/label.h"
+#include "balloon/leader.h"
 #include "state/state.h"
 #include "text/format.h"
 #include "text/textio.h"
@@ -47,14 +48,7 @@ static_assert(std::size(FULLWIDTH_LABELS) == LABELS);
 
 constexpr double BAI = 1.0;          // the radius over the label's text height
 constexpr double TIP_SPAN = 2.001;   // the tip's arc spans PAI / 2.001: a hair under a quarter turn
-constexpr double DOT = 100.0;        // the dot's last value
-constexpr double HEAD_LENGTH = 3.0;  // the arrow head's length, in units of the group scale
-constexpr double HEAD_HALF = 1.5;    // half the arrow head's width, in units of the group scale
 constexpr double OFFSET_UNIT = 0.05; // the label's offset: moji_offset of these, times the scale
-constexpr double FILLED_HALF = 0.16514867741462683; // atan(1 / 6): the filled head is 1 in 3 wide
-
-// The leader's ends of option -k; END_BY_OPTIONS lets -y and -p decide.
-enum End { END_BY_OPTIONS, END_OPEN, END_FILLED, END_DOT, END_CIRCLE, END_TICK, END_NONE };
 
 // An index that lies outside its table is taken as 0.
 static std::size_t InTable(int i, std::size_t count)
@@ -169,46 +163,6 @@ static Leader DrawCircle(const Frame &f, double r)
     SL3out(t2x, t2y, lx, ly, kx, ky);
     DrawRing(PX[1], PY[1], r, f.th);
     return Leader{f, 2 * r, !(2 * r > f.d)};
-}
-
-// The ends of the leader at the second point, the leader along f's u axis at scale S: the open
-// arrow head, the filled one (a sector turned back along the leader), the dot, the open circle
-// (the leader ends on it), the tick across at 45 degrees.
-static void DrawEnd(int end, const Frame &f, double S)
-{
-    double back = f.d - HEAD_LENGTH * S, a = HEAD_HALF * S / SQRT2;
-    if (end == END_OPEN)
-        SL3out(PX[2], PY[2], f.X(back, HEAD_HALF * S), f.Y(back, HEAD_HALF * S),
-               f.X(back, -HEAD_HALF * S), f.Y(back, -HEAD_HALF * S));
-    else if (end == END_FILLED)
-        SCout(PX[2], PY[2], HEAD_LENGTH * S, 1.0, f.th > 0 ? f.th - PAI : f.th + PAI, -FILLED_HALF,
-              2 * FILLED_HALF, DOT);
-    else if (end == END_DOT)
-        SCout(PX[2], PY[2], S, 1.0, 0.0, 0.0, 2 * PAI, DOT);
-    else if (end == END_CIRCLE)
-        DrawRing(PX[2], PY[2], S, f.th);
-    else if (end == END_TICK)
-        SL2out(f.X(f.d - a, -a), f.Y(f.d - a, -a), f.X(f.d + a, a), f.Y(f.d + a, a));
-}
-
-// The leader with its ends: as -k says, or the arrow head and the dot as -y and -p say. Within
-// a frame, an end but the dot is drawn only where the leader is at least as long as the head.
-static void DrawLeader(const Leader &l)
-{
-    if (!l.drawn)
-        return;
-    const Frame &f = l.f;
-    double       S = SCALE;
-    bool         fits = wFRM == 0 || !(f.d - l.from < HEAD_LENGTH * S);
-    bool         ring = wEND == END_CIRCLE && fits; // the leader ends on the circle
-    SL2out(f.X(l.from, 0), f.Y(l.from, 0), ring ? f.X(f.d - S, 0) : PX[2],
-           ring ? f.Y(f.d - S, 0) : PY[2]);
-    if (wEND == END_BY_OPTIONS && isYA != 0 && fits)
-        DrawEnd(END_OPEN, f, S);
-    if (wEND == END_BY_OPTIONS && isTEN != 0)
-        DrawEnd(END_DOT, f, S);
-    if (wEND != END_BY_OPTIONS && (fits || wEND == END_DOT))
-        DrawEnd(wEND, f, S);
 }
 
 // The label beside the first point, and the second entry below it where there is one: the

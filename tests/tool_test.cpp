@@ -93,13 +93,13 @@ TEST(Tool, LineLimit)
             EXPECT_EQ(r.status, c.copied.empty() ? 1 : 0) << level;
             EXPECT_EQ(r.err, "");
             if (c.copied.empty()) {
-                EXPECT_EQ(r.txt, many + c.more);
+                EXPECT_TRUE(r.txt == many + c.more) << level; // megabytes: no diff printed
                 EXPECT_EQ(out, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5b\x83\x6f\x81\x5b"
                                "    MAX=50000\r\n");
                 EXPECT_EQ(r.out.find("##"), std::string::npos); // nothing was read
             } else {
-                EXPECT_EQ(out.substr(0, copied.size() + c.copied.size() + 6),
-                          copied + c.copied + "cn2 \r\n")
+                EXPECT_TRUE(out.substr(0, copied.size() + c.copied.size() + 6) ==
+                            copied + c.copied + "cn2 \r\n")
                     << level;
             }
         }

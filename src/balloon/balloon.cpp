@@ -182,9 +182,10 @@ static void DrawLabel(const char *label, bool given, const char *second, const S
     MojiOutS(x, isQTY ? PY[1] + y : PY[1], label); // PY[1] itself: a y of -0 stays -0
     if (isQTY)
         MojiOutS(x, PY[1] - y, second);
+    if (!isSIDE)
+        return;
     double out = FrameEdge(s, y) + s.h / 2 + TextWidth(beside) / 2;
-    if (isSIDE)
-        MojiOutS(PX[2] > PX[1] ? PX[1] - out : PX[1] + out, isQTY ? PY[1] + y : PY[1], beside);
+    MojiOutS(PX[2] > PX[1] ? PX[1] - out : PX[1] + out, isQTY ? PY[1] + y : PY[1], beside);
 }
 
 // The label as drawn, into given where it is a text (of option -l or of the numbering), or

@@ -133,8 +133,12 @@ double FrameEdge(const Sizes &s, double y)
 {
     const auto &shape = SHAPES[wFRM];
     double      hx = 0, hy = 0, edge = HUGE_VAL;
-    if (wFRM >= TEXT_FRAMES)
-        return HalfBox(s, hx, hy), wFRM == LINE ? s.w / 2 + s.h / 2 : hx;
+    if (wFRM == LINE) // the line's end
+        return s.w / 2 + s.h / 2;
+    if (wFRM >= TEXT_FRAMES) {
+        HalfBox(s, hx, hy);
+        return hx;
+    }
     if (shape.corners == 0)
         return std::sqrt(std::max(0.0, s.r * s.r - y * y));
     for (int k = 0; k < shape.corners; k++) { // each side to the right: where it meets height y

@@ -86,7 +86,7 @@ static void DrawSides(double sx, double sy)
 // on the second point's side (the left one where that point lies straight above or below).
 static Leader DrawLine(const Sizes &s, double hx, double hy)
 {
-    double half = s.w / 2 + s.h / 2, y = s.second ? PY[1] : PY[1] - 0.75 * s.h;
+    double half = FrameEdge(s, 0), y = s.second ? PY[1] : PY[1] - 0.75 * s.h;
     SL2out(PX[1] - half, y, PX[1] + half, y);
     double x = PX[2] > PX[1] ? PX[1] + half : PX[1] - half, dx = PX[2] - x, dy = PY[2] - y;
     double th = std::atan2(dy, dx);

@@ -107,13 +107,15 @@ static Sizes TextSizes(const char *label, const char *second)
     char zeros[2 * LABEL_CHARS + 1] = "";
     for (int i = 0; i < wSIZE; i++)
         std::strcat(zeros, isZEN == 1 ? "\x82\x4f" : "0"); // full-width "0", or "0"
-    bool   grown = isLABEL || isQTY || wSIZE != 0;
+    bool   grown = isLABEL || isQTY || wSIZE != 0 || wDIAM != 0;
     double r = isLABEL ? LabelRadius(label) : MOJI_zh * BAI;
     double w = isQTY ? std::max(TextWidth(label), TextWidth(second)) : TextWidth(label);
     if (wSIZE != 0)
         r = std::max(r, LabelRadius(zeros)), w = std::max(w, TextWidth(zeros));
     if (isQTY)
         r = SQRT2 * std::sqrt(w / 2 * (w / 2) + 1.25 * MOJI_zh * (1.25 * MOJI_zh));
+    if (wFRM < TEXT_FRAMES)
+        r = std::max(r, wDIAM / 2 * SCALE);                 // one size for every balloon (-z)
     double bai = grown && MOJI_zh != 0 ? r / MOJI_zh : BAI; // 1 where the height is 0
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "# - SCALE=%.1f MOJI(%d) MOJI-W<%.1f> MOJI-H<%.1f> MOJI-D<%.1f>\n", SCALE,
@@ -127,7 +129,8 @@ static Sizes TextSizes(const char *label, const char *second)
 // and the text beside.
 static void TraceFrame(const Sizes &s, const char *second, const char *beside)
 {
-    if (isTest != LEVEL_BALLOON || (wFRM == 0 && !isQTY && wSIZE == 0 && !wEND && !isSIDE))
+    if (isTest != LEVEL_BALLOON ||
+        (wFRM == 0 && !isQTY && wSIZE == 0 && !wEND && !isSIDE && wDIAM == 0))
         return;
     if (wFRM >= TEXT_FRAMES)
         ConPrintf(stdout, "#  frame(%d)  w(%.1f)  h(%.1f)  second(%s)", wFRM, s.w, s.h, second);
@@ -223,7 +226,7 @@ int Kobarn1()
     Leader l = wFRM == 0 ? DrawCircle(f, s.r) : DrawFrame(f, s);
     if (isQTY)
         DrawDivider(s);
-    DrawLeader(l);
+    DrawLeader(l, s);
     DrawLabel(label, isLABEL != 0, second, s, beside);
     return BALLOON_DRAWN;
 }

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-constexpr double RING = 0.95; // the circle's last value: 0.95 of its radius
-constexpr int    LINE = 6;    // the frame that is one line under the label
+constexpr int LINE = 6;  // the frame that is one line under the label
+constexpr int ALONE = 7; // the frame that is the text alone
 
 // The corners of each frame, counterclockwise: for frames 1 to 4 in units of r, their sides
 // touching the circle of radius r at their middles; for frame 5 in units of its half width and
@@ -82,16 +82,36 @@ static void DrawSides(double sx, double sy)
     }
 }
 
+// A leader from (x, y) to the second point, drawn or not.
+static Leader LeaderFrom(double x, double y, bool drawn)
+{
+    double dx = PX[2] - x, dy = PY[2] - y, th = std::atan2(dy, dx);
+    return {
+        Frame{std::sqrt(dx * dx + dy * dy), th, std::sin(th), std::cos(th), x, y},
+        0.0, drawn
+    };
+}
+
 // Frame 6: the line under the label, or between the two entries; the leader runs from its end
 // on the second point's side (the left one where that point lies straight above or below).
 static Leader DrawLine(const Sizes &s, double hx, double hy)
 {
     double half = FrameEdge(s, 0), y = s.second ? PY[1] : PY[1] - 0.75 * s.h;
     SL2out(PX[1] - half, y, PX[1] + half, y);
-    double x = PX[2] > PX[1] ? PX[1] + half : PX[1] - half, dx = PX[2] - x, dy = PY[2] - y;
-    double th = std::atan2(dy, dx);
-    Frame  from{std::sqrt(dx * dx + dy * dy), th, std::sin(th), std::cos(th), x, y};
-    return {from, 0.0, !Within(hx, hy)};
+    return LeaderFrom(PX[2] > PX[1] ? PX[1] + half : PX[1] - half, y, !Within(hx, hy));
+}
+
+// Frame 7, the text alone: the leader keeps off the text, from the middle of a side of the
+// entries' box grown by h/4: its top or bottom where the second point lies above or below the
+// grown box and within its width, else its left or right, the one nearer that point; drawn
+// where the point lies on or outside the grown box.
+static Leader DrawAlone(const Sizes &s, double hx, double hy)
+{
+    double gx = hx + s.h / 4, gy = hy + s.h / 4, dx = PX[2] - PX[1], dy = PY[2] - PY[1];
+    bool   across = std::fabs(dy) >= gy && std::fabs(dx) <= gx;
+    double x = across ? PX[1] : dx > 0 ? PX[1] + gx : PX[1] - gx;
+    double y = !across ? PY[1] : dy > 0 ? PY[1] + gy : PY[1] - gy;
+    return LeaderFrom(x, y, !Within(gx, gy));
 }
 
 void DrawRing(double x, double y, double r, double th)
@@ -106,6 +126,8 @@ Leader DrawFrame(const Frame &f, const Sizes &s)
         HalfBox(s, hx, hy);
         if (wFRM == LINE)
             return DrawLine(s, hx, hy);
+        if (wFRM == ALONE)
+            return DrawAlone(s, hx, hy);
         DrawSides(hx, hy);
         double across = f.cs != 0 ? hx / std::fabs(f.cs) : HUGE_VAL;
         double up = f.sn != 0 ? hy / std::fabs(f.sn) : HUGE_VAL;

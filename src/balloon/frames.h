@@ -4,6 +4,7 @@
 #include "state/state.h"
 
 constexpr double SQRT2 = 1.4142135623730951;
+constexpr double RING = 0.95; // a circle's last value over its radius: its line is 0.05 of it
 
 constexpr int TEXT_FRAMES = 5; // frames from this one on are sized to the entries' box
 

@@ -56,6 +56,26 @@ void LabelText(const char *s, char *out)
     *out = '\0';
 }
 
+void LabelHalf(const char *s, char *out)
+{
+    while (*s != '\0') {
+        auto t = static_cast<unsigned char>(s[1]); // 0x82 0x4F "0", 0x82 0x60 "A", 0x82 0x81 "a"
+        bool digit = t >= 0x4F && t <= 0x58, upper = t >= 0x60 && t <= 0x79,
+             lower = t >= 0x81 && t <= 0x9A;
+        if (*s == '\x82' && (digit || upper || lower)) {
+            *out++ = static_cast<char>(digit   ? '0' + t - 0x4F
+                                       : upper ? 'A' + t - 0x60
+                                               : 'a' + t - 0x81);
+            s += 2;
+        } else {
+            int n = IsLead(*s) && s[1] != '\0' ? 2 : 1;
+            while (n-- > 0)
+                *out++ = *s++;
+        }
+    }
+    *out = '\0';
+}
+
 // What counts on in a label: 1 an ASCII digit, 2 an upper-case and 3 a lower-case ASCII letter;
 // 0 anything else.
 static int Kind(char c)

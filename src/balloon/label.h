@@ -15,6 +15,11 @@ int LabelChars(const char *text);
 // given.
 void LabelText(const char *s, char *out);
 
+// A label with its full-width Shift_JIS digits and Latin letters turned into their ASCII forms
+// into out (as many bytes as label, or fewer): the counter's form of what may have been typed
+// in full width.
+void LabelHalf(const char *label, char *out);
+
 // The label after label into next (2 * LABEL_CHARS + 1 bytes): its last run of ASCII digits
 // counted up by one with carry, keeping its width ("099" to "100", "9" to "10"), or its last run
 // of ASCII letters of one case counted up as a column name ("Z" to "AA"). False, next undefined,

@@ -4,6 +4,6 @@
 #include "balloon/frames.h"
 
 // Writes the leader where it is drawn, with its end: as -k says, or the arrow head and the dot as
-// -y and -p say. Within a frame (1 to FRAMES - 1) an end but the dot is drawn only where the
-// leader is at least as long as the head.
-void DrawLeader(const Leader &l);
+// -y and -p say. An end but the dot is drawn only where the leader is at least as long as the
+// head, but for frame 0's arrow head of -y and -k1. The frame's sizes s give the ring its line.
+void DrawLeader(const Leader &l, const Sizes &s);

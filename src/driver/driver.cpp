@@ -45,13 +45,14 @@ static int Overflow()
 static const char *const ROUTE[] = {QVC_LOWER, QVC_STEP1, QVC_STEP2, QVC_FILE};
 
 // A move between two names of the route is a second name given, then the first one removed: a
-// run stopped in between left the file under both. The earlier name goes, and nothing else; the
-// first and the last name are one name where names ignore case, and are never taken for two.
+// run stopped in between left the file under both. The earlier name goes, and nothing else;
+// where names ignore case the first and the last name are one name, which OsSameFile never
+// takes for two.
 static void DropHalfMoves()
 {
     for (size_t i = 0; i < std::size(ROUTE); i++)
         for (size_t j = i + 1; j < std::size(ROUTE); j++)
-            if (!(i == 0 && j == std::size(ROUTE) - 1) && OsSameFile(ROUTE[i], ROUTE[j]))
+            if (OsSameFile(ROUTE[i], ROUTE[j]))
                 OsRemove(ROUTE[i]);
 }
 
@@ -96,7 +97,7 @@ static void Options(int argc, char **argv)
 {
     for (int i = 1; i < argc; i++)
         if (argv[i][0] == '-' || argv[i][0] == '/')
-            opt(argv[i]);
+            opt(argv[i], i + 1 < argc ? argv[i + 1] : nullptr);
     if (isTest == LEVEL_BALLOON)
         ConPrintf(stdout, "#### debug #### \n");
 }

@@ -1,8 +1,9 @@
 // The transform driver: options, the file handshake with the host, the run, the exit status.
 #pragma once
 
-// Decodes one option argument, prefix character included, into the option variables.
-void opt(char *argument);
+// Decodes one option argument, prefix character included, into the option variables; next is
+// the argument after it, nullptr after the last.
+void opt(char *argument, const char *next = nullptr);
 
 // The option letter, as given, of the first refused value still in force (a later value of the
 // option, or of another that decides the label, takes its place); 0 when there is none.

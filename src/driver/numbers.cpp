@@ -13,8 +13,51 @@
 
 #define BOM "\xEF\xBB\xBF" // UTF-8's byte order mark, which Notepad may write first
 
-// Opens the file of numbers, gives its permissions to the new one, and, where the numbering goes
-// on from it, takes its label into last: one label as -l takes it, after a byte order mark or
+// True when the n bytes at s are well-formed UTF-8 (no overlong form, no surrogate, nothing past
+// U+10FFFF) with at least one byte past ASCII.
+static bool IsUtf8(const char *s, size_t n)
+{
+    bool wide = false;
+    for (size_t i = 0; i < n;) {
+        auto   c = static_cast<unsigned char>(s[i]);
+        size_t more = c < 0x80                 ? 0
+                      : c >= 0xC2 && c <= 0xDF ? 1
+                      : c >= 0xE0 && c <= 0xEF ? 2
+                      : c >= 0xF0 && c <= 0xF4 ? 3
+                                               : 4;
+        if (more == 4 || n - i <= more)
+            return false;
+        auto lo = static_cast<unsigned char>(c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80);
+        auto hi = static_cast<unsigned char>(c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF);
+        for (size_t k = 1; k <= more; k++) {
+            auto t = static_cast<unsigned char>(s[i + k]);
+            if (t < (k == 1 ? lo : 0x80) || t > (k == 1 ? hi : 0xBF))
+                return false;
+        }
+        wide = wide || more > 0;
+        i += more + 1;
+    }
+    return wide;
+}
+
+// Takes the label of the file of numbers, the n bytes at s, into last: UTF-8 (where the bytes
+// are that and not all ASCII) turned into Shift_JIS, then full-width digits and Latin letters as
+// half width. False where that is no label.
+static bool TakeLast(const char *s, size_t n, char *last)
+{
+    char   sjis[2 * LABEL_CHARS + 1];
+    size_t m = n <= 2 * LABEL_CHARS ? n : 0;
+    if (IsUtf8(s, n))
+        m = OsUtf8Sjis(s, n, sjis, sizeof sjis - 1);
+    else
+        std::memcpy(sjis, s, m);
+    sjis[m] = '\0';
+    LabelHalf(sjis, last);
+    return m > 0 && IsLabel(last);
+}
+
+// Opens the file of numbers, gives its permissions to the new one, and, where the run reads it,
+// takes its label into last: one label as -l takes it (TakeLast), after a byte order mark or
 // not, before a line end or not. False when it cannot be opened or read or holds anything else.
 static bool ReadLast(char *last)
 {
@@ -23,32 +66,35 @@ static bool ReadLast(char *last)
         return false;
     if (fpn.f != nullptr)
         OsInherit(fpn.f, f);
-    char   buf[64]; // more than any label with a mark and a line end: more is no label
+    char   buf[4 * LABEL_CHARS + 8]; // more than any label with a mark and a line end
     size_t n = 0, got = 1;
     bool   read = true;
-    while (isLABEL == LABEL_NEXT && read && got > 0 && n < sizeof buf)
+    while (isLABEL >= LABEL_NEXT && read && got > 0 && n < sizeof buf)
         if ((read = OsRead(f, buf + n, sizeof buf - n, got)))
             n += got;
     OsClose(f); // only read: a failed close loses nothing
     size_t at = n >= 3 && std::memcmp(buf, BOM, 3) == 0 ? 3 : 0, end = n;
     if (end > at && buf[end - 1] == '\n')
         end -= end - 1 > at && buf[end - 2] == '\r' ? 2 : 1;
-    if (!read || end - at > 2 * LABEL_CHARS || std::memchr(buf + at, '\0', end - at) != nullptr)
+    if (!read || n == sizeof buf || std::memchr(buf + at, '\0', end - at) != nullptr)
         return false;
-    std::memcpy(last, buf + at, end - at);
-    last[end - at] = '\0';
-    return isLABEL != LABEL_NEXT || IsLabel(last);
+    return isLABEL < LABEL_NEXT || TakeLast(buf + at, end - at, last);
 }
 
 int Numbering()
 {
-    if (isTest == LEVEL_NONE && !TextOpen(&fpn, QVC_NEXT_WORK, true, true))
+    bool again = isLABEL == LABEL_AGAIN; // draws the label of the file, which stays as it is
+    if (isTest == LEVEL_NONE && !again && !TextOpen(&fpn, QVC_NEXT_WORK, true, true))
         Fail(STATUS_NOT_OPEN, MSG_OPEN, QVC_NEXT_WORK);
     char last[2 * LABEL_CHARS + 1] = "";
-    bool there = OsTaken(QVC_NEXT); // where names ignore case, in any case
-    if (there && !(OsIsFile(QVC_NEXT) && OsWritable(QVC_NEXT) && ReadLast(last)))
+    int  taken = OsTaken(QVC_NEXT); // where names ignore case, in any case
+    bool there = taken != 0;
+    if (taken < 0 || (again && !there) ||
+        (there && !(OsIsFile(QVC_NEXT, true) && OsWritable(QVC_NEXT) && ReadLast(last))))
         return BALLOON_NUMBERS;
-    if (isLABEL == LABEL_NEXT && !there)
+    if (again)
+        std::strcpy(LABEL.data(), last);
+    else if (isLABEL == LABEL_NEXT && !there)
         std::strcpy(LABEL.data(), "1");
     else if (isLABEL == LABEL_NEXT && !NextLabel(last, LABEL.data()))
         return BALLOON_NO_NEXT;
@@ -62,6 +108,19 @@ int Numbering()
 
 bool NumberSync()
 {
-    TextWriteLine(&fpn, LABEL.data(), std::strlen(LABEL.data()));
+    const char *label = LABEL.data();
+    char        utf8[4 * LABEL_CHARS + 4] = BOM; // a label past ASCII reads back as itself so
+    size_t      n = 3, k = 1;
+    bool        ascii = true;
+    for (const char *s = label; *s != '\0' && n > 0; s += k) {
+        k = IsLead(*s) ? 2 : 1;
+        ascii = ascii && static_cast<unsigned char>(*s) < 0x80;
+        size_t m = OsSjisUtf8(s, k, utf8 + n);
+        n = m > 0 ? n + m : 0; // a character without a UTF-8 form: the Shift_JIS bytes as given
+    }
+    if (ascii || n == 0)
+        TextWriteLine(&fpn, label, std::strlen(label));
+    else
+        TextWriteLine(&fpn, utf8, n);
     return TextSync(&fpn);
 }

@@ -19,6 +19,8 @@ enum Take {
     TEXT,      // 1 to LABEL_CHARS label characters
     DIGIT,     // one digit from the least to the greatest
     LEVEL,     // the debug level: 0 first, then one digit 1 to 6
+    DIAMETER,  // digits with at most one decimal point, above 0 and at most MOST_DIAMETER, into
+               // wDIAM
     ACCEPTED,  // any value or none, without effect
 };
 
@@ -31,38 +33,41 @@ struct Option {
                         // TEXT: var once a text is taken, and once the option stands bare (0: no)
     int        *clears; // set to 0 with var: a label number ends a label text and the numbering
     LabelBytes *text;   // TEXT: where the text goes
-    bool        bare;   // taken without a value too: -t sets level 0, -i numbers on; -f, -k, -q, -r
-                        // and -x refuse it
-    int group;          // the group of options whose refused value the drawing shows; NONE
+    bool        bare; // taken without a value too: -t sets level 0, -i numbers on; -f, -k, -q, -r,
+                      // -x and -z refuse it
+    int group;        // the group of options whose refused value the drawing shows; NONE
 };
 
-constexpr int NONE = -1; // an option whose every value is taken: no group
+constexpr int    NONE = -1;              // an option whose every value is taken: no group
+constexpr double MOST_DIAMETER = 1000.0; // the largest diameter of option -z
+constexpr char   AGAIN[] = "=";          // the value of -i that draws the last label again
 
 // Every option letter; a letter not here prints the illegal-option message. An option without a
 // value changes nothing, unless it is taken bare. The last of -a, -n, -l and -i decides the
 // label, and so whether a value of one of them refused is shown.
 const Option OPTIONS[] = {
-    {'a', REMAINDER, &isNUM,   10,           9,           &isLABEL, nullptr, false, 0   },
-    {'b', REMAINDER, &wSCLR,   10,           0,           nullptr,  nullptr, false, NONE},
-    {'c', REMAINDER, &wCN,     10,           0,           nullptr,  nullptr, false, NONE},
-    {'d', DECIMAL,   nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'e', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'f', DIGIT,     &wFRM,    0,            FRAMES - 1,  nullptr,  nullptr, true,  1   },
-    {'h', REMAINDER, &isZEN,   2,            0,           nullptr,  nullptr, false, NONE},
-    {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT,  nullptr,  &LABEL,  true,  0   },
-    {'k', DIGIT,     &wEND,    0,            ENDS - 1,    nullptr,  nullptr, true,  5   },
-    {'l', TEXT,      &isLABEL, LABEL_GIVEN,  0,           nullptr,  &LABEL,  false, 0   },
-    {'m', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'n', REMAINDER, &isNUM,   10,           0,           &isLABEL, nullptr, false, 0   },
-    {'p', REMAINDER, &isTEN,   2,            0,           nullptr,  nullptr, false, NONE},
-    {'q', TEXT,      &isQTY,   1,            0,           nullptr,  &QTY,    true,  2   },
-    {'r', DIGIT,     &wSIZE,   1,            LABEL_CHARS, nullptr,  nullptr, true,  3   },
-    {'s', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'t', LEVEL,     nullptr,  0,            0,           nullptr,  nullptr, true,  NONE},
-    {'u', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'w', ACCEPTED,  nullptr,  0,            0,           nullptr,  nullptr, false, NONE},
-    {'x', TEXT,      &isSIDE,  1,            0,           nullptr,  &SIDE,   true,  4   },
-    {'y', REMAINDER, &isYA,    2,            0,           nullptr,  nullptr, false, NONE},
+    {'a', REMAINDER, &isNUM,   10,           9,          &isLABEL, nullptr, false, 0   },
+    {'b', REMAINDER, &wSCLR,   10,           0,          nullptr,  nullptr, false, NONE},
+    {'c', REMAINDER, &wCN,     10,           0,          nullptr,  nullptr, false, NONE},
+    {'d', DECIMAL,   nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'e', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'f', DIGIT,     &wFRM,    0,            FRAMES - 1, nullptr,  nullptr, true,  1   },
+    {'h', REMAINDER, &isZEN,   2,            0,          nullptr,  nullptr, false, NONE},
+    {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT, nullptr,  &LABEL,  true,  0   },
+    {'k', DIGIT,     &wEND,    0,            ENDS - 1,   nullptr,  nullptr, true,  5   },
+    {'l', TEXT,      &isLABEL, LABEL_GIVEN,  0,          nullptr,  &LABEL,  false, 0   },
+    {'m', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'n', REMAINDER, &isNUM,   10,           0,          &isLABEL, nullptr, false, 0   },
+    {'p', REMAINDER, &isTEN,   2,            0,          nullptr,  nullptr, false, NONE},
+    {'q', TEXT,      &isQTY,   1,            0,          nullptr,  &QTY,    true,  2   },
+    {'r', DIGIT,     &wSIZE,   1,            SIZE_CHARS, nullptr,  nullptr, true,  3   },
+    {'s', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'t', LEVEL,     nullptr,  0,            0,          nullptr,  nullptr, true,  NONE},
+    {'u', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'w', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
+    {'x', TEXT,      &isSIDE,  1,            0,          nullptr,  &SIDE,   true,  4   },
+    {'y', REMAINDER, &isYA,    2,            0,          nullptr,  nullptr, false, NONE},
+    {'z', DIAMETER,  nullptr,  0,            0,          nullptr,  nullptr, true,  6   },
 };
 
 // Remainder of n by m truncating toward zero, as C's % does; n may be INT_MIN.
@@ -79,11 +84,39 @@ bool TakeText(const Option &o, const char *value)
         *o.var = o.b;
         return true;
     }
+    if (o.var == &isLABEL && o.b != 0 && std::strcmp(value, AGAIN) == 0) {
+        *o.var = LABEL_AGAIN; // a value of the numbering, so the last of the label options wins
+        return true;
+    }
     if (!IsLabel(value))
         return false;
     std::strcpy(o.text->data(), value);
     *o.var = o.a;
     return true;
+}
+
+// Takes value as the diameter of option -z; false, changing nothing, for anything but digits
+// with at most one decimal point, above 0 and at most MOST_DIAMETER.
+bool TakeDiameter(const char *value)
+{
+    int digits = 0, points = 0;
+    for (const char *c = value; *c != '\0'; c++)
+        if (*c >= '0' && *c <= '9')
+            digits++;
+        else if (*c != '.' || ++points > 1)
+            return false;
+    double d = digits > 0 ? ReadDouble(value) : 0.0;
+    if (!(d > 0.0 && d <= MOST_DIAMETER))
+        return false;
+    wDIAM = d;
+    return true;
+}
+
+// True for the options that this tool added to the host's set (texts, digits, the diameter):
+// a value written after a blank is shown for them as a refused one.
+bool Added(const Option &o)
+{
+    return o.take == TEXT || o.take == DIGIT || o.take == DIAMETER;
 }
 
 // Sets the option's variable from value; false, changing nothing, for a value that it refuses.
@@ -108,6 +141,8 @@ bool TakeValue(const Option &o, const char *value)
     case LEVEL: // a first character 1 to 6; characters after it do not count
         isTest = value[0] >= '1' && value[0] <= '6' ? value[0] - '0' : LEVEL_NONE;
         return true;
+    case DIAMETER:
+        return TakeDiameter(value);
     case ACCEPTED:
         return true;
     }
@@ -116,8 +151,10 @@ bool TakeValue(const Option &o, const char *value)
 
 } // namespace
 
-// Decodes argument: letter in character 2, either case; value from character 3, if any.
-void opt(char *argument)
+// Decodes argument: letter in character 2, either case; value from character 3, if any. An
+// added option's letter alone before an argument that is no option (next) had its value written
+// after a blank: that value is refused, and the argument after it stays skipped.
+void opt(char *argument, const char *next)
 {
     char        letter = argument[0] != '\0' ? argument[1] : '\0';
     const char *value = letter != '\0' ? argument + 2 : "";
@@ -128,11 +165,14 @@ void opt(char *argument)
         if (each.letter == letter)
             o = &each;
     bool has = value[0] != '\0'; // without one, only an option taken bare does anything
-    bool took = o != nullptr && (has || o->bare) && TakeValue(*o, value);
-    if (o == nullptr || ((has || o->bare) && !took))
+    bool blank =
+        o != nullptr && !has && next != nullptr && next[0] != '-' && next[0] != '/' && Added(*o);
+    bool tried = has || (o != nullptr && o->bare && !blank);
+    bool took = o != nullptr && tried && TakeValue(*o, value);
+    if (o == nullptr || ((tried || blank) && !took))
         ConPrintf(stderr, MSG_OPTION);
     iOPTION++;
-    if (o != nullptr && o->group != NONE && (took || has)) // a bare letter refused stays unshown
+    if (o != nullptr && o->group != NONE && (took || has || blank)) // a bare letter stays unshown
         REFUSED[static_cast<size_t>(o->group)] = took ? 0 : iOPTION << 8 | argument[1];
     if (isTest >= LEVEL_READER) { // the options are echoed from the reader's level on
         ConPrintf(stdout, "# --- command line option ---------------\n");

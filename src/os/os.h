@@ -44,8 +44,8 @@ FILE *OsOpenRead(const char *name);
 // Windows others cannot delete or rename it while it is open. nullptr on failure.
 FILE *OsCreate(const char *name);
 
-// Holds the working directory for this process until it ends or OsUnlock; false when another
-// process holds it.
+// Holds the working directory for this process until it ends or OsUnlock, waiting up to two
+// seconds while another run holds it; false when that run holds it longer.
 bool OsLock();
 void OsUnlock();
 
@@ -70,12 +70,13 @@ void OsDiscard(FILE *f, const char *name);
 bool OsHasName(const char *name);
 
 // True when name is a regular file itself, of exactly that name: not a directory, a link, a
-// device or an entry whose name differs in case only.
-bool OsIsFile(const char *name);
+// device or (unless anyCase, where names ignore case) an entry whose name differs in case only.
+bool OsIsFile(const char *name, bool anyCase = false);
 
-// True when any entry stands at name, as the system finds names (on Windows in any case; under
-// Wine a dangling link is not found).
-bool OsTaken(const char *name);
+// 1 when any entry stands at name, as the system finds names (on Windows in any case), a
+// dangling link included; 0 when the system says there is no such file; -1 when the check
+// failed otherwise (an I/O error, a share's timeout) and it cannot be told.
+int OsTaken(const char *name);
 
 // True when a and b are both names of one regular file itself (OsIsFile), which has more than
 // one name: not two files of equal bytes, nor one name found under another case.
@@ -92,6 +93,10 @@ bool OsWritable(const char *name);
 // replaces, whatever stands there: a dangling link or a link loop included; false when source
 // is no such file, target is taken or the move failed.
 bool OsRename(const char *source, const char *target);
+
+// Encodes the n bytes of UTF-8 at s into Shift_JIS (code page 932) at out, at most room bytes;
+// returns the bytes written, 0 when a character has no Shift_JIS form or they do not fit.
+size_t OsUtf8Sjis(const char *s, size_t n, char *out, size_t room);
 
 // Decodes the one Shift_JIS character (code page 932) of n bytes at s into UTF-8 at out (4 bytes
 // at least); returns the bytes written, 0 when the system cannot decode it.

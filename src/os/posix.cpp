@@ -89,17 +89,27 @@ FILE *OsCreate(const char *name)
 }
 
 // A run holds its working directory by an advisory lock on the directory itself: no file is
-// created for it, a second run sees it at once (LOCK_NB), and the kernel drops it when the
-// process ends, however it ends.
-static int held = -1; // the working directory, open and locked
+// created for it, a second run waits for it a while, and the kernel drops it when the process
+// ends, however it ends.
+static int     held = -1;           // the working directory, open and locked
+constexpr long LOCK_WAIT_MS = 2000; // how long a run waits for another to let the directory go
 
 bool OsLock()
 {
     if (OsFault("lock"))
         return false;
     held = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0)
-        return true;
+    for (long waited = 0; held >= 0 && waited <= LOCK_WAIT_MS;) { // a run holds it for moments
+        if (flock(held, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        long ms = errno != EWOULDBLOCK ? LOCK_WAIT_MS + 1
+                  : waited < 8         ? 1
+                  : waited / 4 < 100   ? waited / 4
+                                       : 100;
+        waited += ms;
+        if (waited <= LOCK_WAIT_MS)
+            usleep(static_cast<useconds_t>(ms * 1000));
+    }
     OsUnlock();
     return false;
 }
@@ -152,15 +162,18 @@ bool OsHasName(const char *name)
     return lstat(name, &st) == 0;
 }
 
-bool OsIsFile(const char *name)
+bool OsIsFile(const char *name, bool)
 {
     struct stat st;
     return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool OsTaken(const char *name)
+int OsTaken(const char *name)
 {
-    return OsHasName(name);
+    struct stat st;
+    if (OsFault("stat"))
+        return -1;
+    return lstat(name, &st) == 0 ? 1 : errno == ENOENT ? 0 : -1;
 }
 
 bool OsSameFile(const char *a, const char *b)
@@ -193,16 +206,28 @@ bool OsRename(const char *source, const char *target)
     return std::rename(source, target) == 0;
 }
 
-size_t OsSjisUtf8(const char *s, size_t n, char *out)
+// Converts the n bytes at s by cd into out, at most room bytes; the bytes written, 0 on failure.
+static size_t Convert(iconv_t cd, const char *s, size_t n, char *out, size_t room)
 {
-    static iconv_t cd = iconv_open("UTF-8", "CP932"); // once; (iconv_t)-1 where none is installed
-    char          *in = const_cast<char *>(s), *to = out;
-    size_t         left = n, room = 4;
-    if (cd == reinterpret_cast<iconv_t>(-1) ||
-        iconv(cd, &in, &left, &to, &room) == static_cast<size_t>(-1) || left != 0) {
-        if (cd != reinterpret_cast<iconv_t>(-1))
-            iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+    char  *in = const_cast<char *>(s), *to = out;
+    size_t left = n;
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return 0;
+    if (iconv(cd, &in, &left, &to, &room) == static_cast<size_t>(-1) || left != 0) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
         return 0;
     }
     return static_cast<size_t>(to - out);
+}
+
+size_t OsUtf8Sjis(const char *s, size_t n, char *out, size_t room)
+{
+    static iconv_t cd = iconv_open("CP932", "UTF-8"); // once; (iconv_t)-1 where none is installed
+    return Convert(cd, s, n, out, room);
+}
+
+size_t OsSjisUtf8(const char *s, size_t n, char *out)
+{
+    static iconv_t cd = iconv_open("UTF-8", "CP932");
+    return Convert(cd, s, n, out, 4);
 }

@@ -6,21 +6,24 @@
 #include <array>
 #include <cstddef>
 
-constexpr int GROUPS = 16;     // layer groups 0 to 15, each with its scale
-constexpr int STYLES = 16;     // slots of the text size tables: "cn0" in 0, styles 1 to 10
-constexpr int NOT_TAKEN = 20;  // a first-value copy that no record has given yet
-constexpr int HPmax = 3;       // highest point number with a slot in PX and PY
-constexpr int LABEL_CHARS = 8; // most characters of a label of option -l, each of 1 or 2 bytes
+constexpr int GROUPS = 16;      // layer groups 0 to 15, each with its scale
+constexpr int STYLES = 16;      // slots of the text size tables: "cn0" in 0, styles 1 to 10
+constexpr int NOT_TAKEN = 20;   // a first-value copy that no record has given yet
+constexpr int HPmax = 3;        // highest point number with a slot in PX and PY
+constexpr int LABEL_CHARS = 16; // most characters of a label of option -l, each of 1 or 2 bytes
+constexpr int SIZE_CHARS = 8;   // most characters of the label that option -r sizes a frame to
 constexpr int FRAMES = 8;   // frames of option -f: 0 the circle with its tip, 1 to 4 plain, 5 to 7
                             // sized to the text
-constexpr int ENDS = 7;     // leader ends of option -k: 0 as -y and -p say, 1 to 6 one each
-constexpr int REFUSALS = 6; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k
+constexpr int ENDS = 8;     // leader ends of option -k: 0 as -y and -p say, 1 to 7 one each
+constexpr int REFUSALS = 7; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k,
+                            // -z
 
 // What isLABEL says the label is, besides the label number's (0). From LABEL_STARTS on the run
 // numbers: the label it draws is kept in the file of numbers for the next.
 constexpr int LABEL_GIVEN = 1;  // LABEL, of option -l
 constexpr int LABEL_STARTS = 2; // LABEL, of option -i: the numbering starts from it
 constexpr int LABEL_NEXT = 3;   // the one after the label that the file of numbers holds (-i)
+constexpr int LABEL_AGAIN = 4;  // the label that the file of numbers holds, drawn again (-i=)
 
 // A text of options -l and -q: up to LABEL_CHARS characters of 1 or 2 bytes, NUL-terminated.
 using LabelBytes = std::array<char, 2 * LABEL_CHARS + 1>;

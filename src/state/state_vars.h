@@ -15,7 +15,7 @@ VAR(double, moji_offset, 2.0) // label shift factor along x
 VAR(int, isYA, 0)             // nonzero: arrow head at the leader's end
 VAR(int, isTEN, 0)            // nonzero: dot at the leader's end
 VAR(int, isTest, 0)           // debug level 0 to 6
-VAR(int, isLABEL, 0) // LABEL_GIVEN, LABEL_STARTS, LABEL_NEXT: the label is LABEL (-l, -i); 0: isNUM
+VAR(int, isLABEL, 0)          // LABEL_GIVEN to LABEL_AGAIN: the label is LABEL (-l, -i); 0: isNUM
 TAB(char, LABEL, 2 * LABEL_CHARS + 1, '\0') // the label of -l or -i as given, NUL-terminated
 VAR(int, isQTY, 0)                          // 1: a second entry, QTY, below the label (-q)
 TAB(char, QTY, 2 * LABEL_CHARS + 1, '\0')   // the second entry of option -q as given
@@ -23,8 +23,9 @@ VAR(int, wFRM, 0)                           // the frame, 0 to FRAMES - 1 (-f)
 VAR(int, wEND, 0)                           // the leader's end, 0 to ENDS - 1 (-k)
 VAR(int, isSIDE, 0)                         // 1: a text, SIDE, beside the frame (-x)
 TAB(char, SIDE, 2 * LABEL_CHARS + 1, '\0')  // the text of option -x as given
-VAR(int, wSIZE, 0)   // 1 to LABEL_CHARS: at least as large as for that many "0" (-r); 0: own size
-VAR(int, iOPTION, 0) // options decoded so far
+VAR(int, wSIZE, 0)      // 1 to SIZE_CHARS: at least as large as for that many "0" (-r); 0: own size
+VAR(double, wDIAM, 0.0) // frames 0 to 4 at least this diameter at the group scale (-z); 0: none
+VAR(int, iOPTION, 0)    // options decoded so far
 TAB(int, REFUSED, REFUSALS, 0) // by group of options, the refused value in force: its option's
                                // number times 256 plus its letter as given; 0 for none
 VAR(int, wLC1, 1)              // shown by the option echo only

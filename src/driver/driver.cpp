@@ -31,7 +31,8 @@ void Fail(int status, const char *message, const char *name)
 static int Overflow()
 {
     TextClose(&fp);
-    if (!TextEmpty(&fpw)) // drops what the reader copied, and a write of it that failed
+    TextDiscard(&fpn, QVC_NEXT_WORK); // nothing is numbered
+    if (!TextEmpty(&fpw))             // drops what the reader copied, and a write of it that failed
         Fail(STATUS_FAILED, MSG_WRITE, QVC_WORK);
     OverflowOut(jd_limit);
     if (!TextFlush(&fpw)) // still open, so that a failed run removes it
@@ -110,11 +111,13 @@ static void OpenFiles()
 {
     if (!OsLock() || !TextOpen(&fpw, QVC_WORK, true, isTest == LEVEL_NONE))
         Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_WORK);
+    NumberOpen();
     Normalise();
     // Only the exact name: where names ignore case, the system would open a "qvc_temp.txt" that
     // a refused rename left behind.
     if (!OsHasName(QVC_FILE) || !TextOpen(&fp, QVC_FILE, false)) {
         TextDiscard(&fpw, QVC_WORK);
+        TextDiscard(&fpn, QVC_NEXT_WORK);
         Stop(STATUS_NOT_OPEN, MSG_OPEN, QVC_FILE);
     }
     TextInherit(&fpw, &fp); // the host's file keeps its permissions when it is replaced

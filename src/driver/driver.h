@@ -9,10 +9,15 @@ void opt(char *argument, const char *next = nullptr);
 // option, or of another that decides the label, takes its place); 0 when there is none.
 char Refused();
 
-// Decides the label of a numbering run (-i): the one given, or the one after the label of the
-// file of numbers, "1" where there is none. At debug level 0 it first creates the file's
-// replacement, "QVC_NEXT.$$$", which on Windows holds the file against another run until it is
-// renamed into place. Returns BALLOON_DRAWN, or the error that draws in place of the balloon.
+// Creates the replacement of the file of numbers, "QVC_NEXT.$$$", for a run at debug level 0
+// that may number on (-i, -iTEXT), before the host's file is open (which on Windows would keep
+// a second link of it there from going); on Windows it holds the file against another run
+// until it is renamed into place.
+void NumberOpen();
+
+// Decides the label of a numbering run (-i): the one given, the one after the label of the
+// file of numbers, "1" where there is none, or that label again (-i=). Returns BALLOON_DRAWN, or
+// the error that draws in place of the balloon.
 int Numbering();
 
 // Writes the label drawn into the replacement of the file of numbers and brings it to stable

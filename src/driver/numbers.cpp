@@ -81,11 +81,16 @@ static bool ReadLast(char *last)
     return isLABEL < LABEL_NEXT || TakeLast(buf + at, end - at, last);
 }
 
+void NumberOpen()
+{
+    bool writes = isLABEL >= LABEL_STARTS && isLABEL != LABEL_AGAIN && Refused() == 0;
+    if (isTest == LEVEL_NONE && writes && !TextOpen(&fpn, QVC_NEXT_WORK, true, true))
+        Fail(STATUS_NOT_OPEN, MSG_OPEN, QVC_NEXT_WORK);
+}
+
 int Numbering()
 {
     bool again = isLABEL == LABEL_AGAIN; // draws the label of the file, which stays as it is
-    if (isTest == LEVEL_NONE && !again && !TextOpen(&fpn, QVC_NEXT_WORK, true, true))
-        Fail(STATUS_NOT_OPEN, MSG_OPEN, QVC_NEXT_WORK);
     char last[2 * LABEL_CHARS + 1] = "";
     int  taken = OsTaken(QVC_NEXT); // where names ignore case, in any case
     bool there = taken != 0;

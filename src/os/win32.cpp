@@ -5,6 +5,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <aclapi.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <fcntl.h>
@@ -111,10 +112,10 @@ static HANDLE Open(const char *name, DWORD access, DWORD share, DWORD flags)
     return h;
 }
 
+// Read with every sharing: a second link of the file elsewhere may go meanwhile.
 FILE *OsOpenRead(const char *name)
 {
-    HANDLE h = Fault("open") ? INVALID_HANDLE_VALUE
-                             : Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    HANDLE h = Fault("open") ? INVALID_HANDLE_VALUE : Open(name, GENERIC_READ, ENTRY_SHARING, 0);
     if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) { // a device: NUL, COM1
         CloseHandle(h);
         h = INVALID_HANDLE_VALUE;
@@ -175,28 +176,6 @@ bool OsRemove(const char *name)
     CloseHandle(h);
     SetLastError(err);
     return removed;
-}
-
-FILE *OsCreate(const char *name)
-{
-    // A run's command file held, or a removal kept pending by another handle, takes the name.
-    HANDLE h = INVALID_HANDLE_VALUE;
-    for (DWORD waited = 0;;) {
-        bool removed = OsRemove(name);
-        if (removed && !Fault("create") &&
-            (h = CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
-                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)) != INVALID_HANDLE_VALUE)
-            break;
-        DWORD err = GetLastError();
-        bool  pendingDelete = removed && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS);
-        if (!(pendingDelete ? Pause(waited) : Again(name, waited)))
-            break;
-    }
-    if (h != INVALID_HANDLE_VALUE && pending == name) { // the first free slot
-        guarded[guard[0] != 0] = h;
-        InterlockedExchange(&guard[guard[0] != 0], 1);
-    }
-    return Stream(h, _O_WRONLY, "wb");
 }
 
 // A run holds the directory through its command file, open without delete sharing until renamed.
@@ -286,6 +265,52 @@ static bool RenameHandle(HANDLE h, const char *target, bool replace)
     return named;
 }
 
+// A new file at name, made exclusively, gone when closed where flags say so.
+static HANDLE CreateNew(const char *name, DWORD flags = FILE_ATTRIBUTE_NORMAL)
+{
+    return CreateFileA(name, GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ, nullptr,
+                       CREATE_NEW, flags, nullptr);
+}
+
+// A new file made beside name, then renamed over it: the rename replaces what stands there itself
+// (a link that Wine would follow out of its name, so that it cannot be removed), never what it
+// points at. INVALID_HANDLE_VALUE where that failed.
+static HANDLE CreateOver(const char *name)
+{
+    char   side[MAX_PATH];
+    bool   named = std::snprintf(side, sizeof side, "%s~", name) < MAX_PATH && OsRemove(side);
+    HANDLE h = named ? CreateNew(side) : INVALID_HANDLE_VALUE;
+    if (h != INVALID_HANDLE_VALUE && !RenameHandle(h, name, true)) {
+        SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone);
+        CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
+    }
+    return h;
+}
+
+FILE *OsCreate(const char *name)
+{
+    // A run's command file held, or a removal kept pending by another handle, takes the name.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    DWORD  err = 0;
+    for (DWORD waited = 0;;) {
+        bool removed = OsRemove(name);
+        if (removed && !Fault("create") && (h = CreateNew(name)) != INVALID_HANDLE_VALUE)
+            break;
+        err = GetLastError();
+        bool pendingDelete = removed && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS);
+        if (!(pendingDelete ? Pause(waited) : Again(name, waited)))
+            break;
+    }
+    if (h == INVALID_HANDLE_VALUE && err == ERROR_FILE_EXISTS) // not the entry itself
+        h = CreateOver(name);
+    if (h != INVALID_HANDLE_VALUE && pending == name) { // the first free slot
+        guarded[guard[0] != 0] = h;
+        InterlockedExchange(&guard[guard[0] != 0], 1);
+    }
+    return Stream(h, _O_WRONLY, "wb");
+}
+
 bool OsReplace(FILE *f, const char *name, const char *target)
 {
     OsUnguard(f, name); // once moved, the handle's file is the target's
@@ -310,32 +335,42 @@ bool OsHasName(const char *name)
     return (h == INVALID_HANDLE_VALUE || FindClose(h)) && exact;
 }
 
-// True when h is open on a regular file itself at exactly name; its identity into id.
-static bool IsFile(HANDLE h, const char *name, BY_HANDLE_FILE_INFORMATION &id)
+// True when h is open on a regular file itself at name (exactly that name unless anyCase); its
+// identity into id.
+static bool IsFile(HANDLE h, const char *name, BY_HANDLE_FILE_INFORMATION &id, bool anyCase = false)
 {
     return GetFileInformationByHandle(h, &id) &&
            (id.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-           GetFileType(h) == FILE_TYPE_DISK && OnTheName(h, name, true);
+           GetFileType(h) == FILE_TYPE_DISK && OnTheName(h, name, !anyCase);
 }
 
-// The identity of the regular file at exactly name (IsFile) into id; false where there is none.
-static bool Identity(const char *name, BY_HANDLE_FILE_INFORMATION &id)
+// The identity of the regular file at name (IsFile) into id; false where there is none.
+static bool Identity(const char *name, BY_HANDLE_FILE_INFORMATION &id, bool anyCase = false)
 {
     HANDLE h = OpenEntry(name, FILE_READ_ATTRIBUTES);
-    bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name, id);
+    bool   file = h != INVALID_HANDLE_VALUE && IsFile(h, name, id, anyCase);
     return (h == INVALID_HANDLE_VALUE || CloseHandle(h)) && file;
 }
 
-bool OsIsFile(const char *name)
+bool OsIsFile(const char *name, bool anyCase)
 {
     BY_HANDLE_FILE_INFORMATION id;
-    return Identity(name, id);
+    return Identity(name, id, anyCase);
 }
 
-bool OsTaken(const char *name)
+// Where the system finds no entry, a new file made there exclusively (and gone when closed) tells
+// a link that Wine follows to nothing, which stands there all the same.
+int OsTaken(const char *name)
 {
-    DWORD err = GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? 0 : GetLastError();
-    return err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND;
+    DWORD  err = Fault("stat")                                         ? ERROR_DEV_NOT_EXIST
+                 : GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? 0
+                                                                       : GetLastError();
+    HANDLE h = err == ERROR_FILE_NOT_FOUND ? CreateNew(name, FILE_FLAG_DELETE_ON_CLOSE)
+                                           : INVALID_HANDLE_VALUE;
+    if (h != INVALID_HANDLE_VALUE)
+        return CloseHandle(h), 0;
+    err = err == ERROR_FILE_NOT_FOUND ? GetLastError() : err;
+    return err == 0 || err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ? 1 : -1;
 }
 
 bool OsSameFile(const char *a, const char *b)
@@ -390,10 +425,27 @@ bool OsRename(const char *source, const char *target)
     return moved;
 }
 
+// Converts the n bytes at s from code page from to code page to at out, at most room bytes; the
+// bytes written, 0 where a character has no form in either or they do not fit.
+static size_t Recode(UINT from, UINT to, const char *s, size_t n, char *out, size_t room)
+{
+    WCHAR wide[256];
+    BOOL  lost = FALSE, *tell = to == CP_UTF8 ? nullptr : &lost; // UTF-8 has every character
+    int   k = n < 256
+                  ? MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, s, static_cast<int>(n), wide, 256)
+                  : 0;
+    int   m = k > 0 ? WideCharToMultiByte(to, tell ? WC_NO_BEST_FIT_CHARS : 0, wide, k, out,
+                                          static_cast<int>(room), nullptr, tell)
+                    : 0;
+    return m > 0 && !lost ? static_cast<size_t>(m) : 0;
+}
+
+size_t OsUtf8Sjis(const char *s, size_t n, char *out, size_t room)
+{
+    return Recode(CP_UTF8, 932, s, n, out, room);
+}
+
 size_t OsSjisUtf8(const char *s, size_t n, char *out)
 {
-    WCHAR wide[2];
-    int   k = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, s, static_cast<int>(n), wide, 2);
-    int   m = k > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, k, out, 4, nullptr, nullptr) : 0;
-    return m > 0 ? static_cast<size_t>(m) : 0;
+    return Recode(932, CP_UTF8, s, n, out, 4);
 }

@@ -61,9 +61,7 @@ void Record(const char *s, size_t n)
 
 bool ReadHost(const std::string &path, std::vector<double> &sizes)
 {
-    heights.fill(0.0);
-    scales.fill(1.0);
-    group = 0;
+    scales.fill(1.0); // a group that "hs" does not give keeps scale 1
     if (!TextOpen(&host, path.c_str(), false)) {
         std::cerr << "balloon-preview: cannot open " << path << "\n";
         return false;

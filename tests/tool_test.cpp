@@ -123,29 +123,33 @@ TEST(Tool, FirstRunFromTheZip)
         EXPECT_NE(r.out.find(said), std::string::npos) << r.out;
 }
 
-// Every tests/golden/NAME.cmd.txt drawn is NAME.svg, and the bundled example's command file
-// drawn is the README's picture.
+// Every tests/golden/NAME.cmd.txt drawn is NAME.svg, with the host's file NAME.host.txt where
+// there is one, and the bundled example's command file drawn is the README's picture.
 TEST(Preview, GoldenPictures)
 {
     const std::vector<std::string> names = Goldens(".cmd.txt");
-    EXPECT_EQ(names.size(), 18u); // every picture of the folder
+    EXPECT_EQ(names.size(), 22u); // every picture of the folder
     for (const std::string &name : names) {
-        Outcome r = RunIn(".", {name + ".cmd.txt"}, "balloon-preview");
+        std::vector<std::string> args = {name + ".cmd.txt"};
+        if (fs::exists(name + ".host.txt"))
+            args.insert(args.end(), {"--host", name + ".host.txt"});
+        Outcome r = RunIn(".", args, "balloon-preview");
         EXPECT_EQ(r.status, 0) << name;
         EXPECT_EQ(r.out, ReadFile(name + ".svg")) << name;
     }
     Scratch dir;
     WriteFile(dir.At("QVC_TEMP.TXT"), ReadFile(SOURCE_DIR "/examples/QVC_TEMP.TXT"));
     ASSERT_EQ(RunIn(dir.path, {"-n5", "-b3", "-y1"}).status, 0); // the options of examples/run
-    EXPECT_EQ(RunIn(dir.path, {}, "balloon-preview").out,
-              ReadFile(SOURCE_DIR "/examples/example.svg"))
+    EXPECT_EQ(
+        RunIn(dir.path, {"--host", SOURCE_DIR "/examples/QVC_TEMP.TXT"}, "balloon-preview").out,
+        ReadFile(SOURCE_DIR "/examples/example.svg"))
         << "examples/run writes the new picture";
 }
 
 TEST(Preview, Failures)
 {
     const std::vector<Case> cases = Cases("preview-failures.txt");
-    EXPECT_EQ(cases.size(), 8u);
+    EXPECT_EQ(cases.size(), 11u);
     for (const Case &c : cases) {
         Scratch dir;
         WriteFile(dir.At("cmd.txt"), "sl 0 0 1 1\r\n");

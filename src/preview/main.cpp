@@ -1,9 +1,10 @@
 // balloon-preview: draws a command file of the balloon tool (Shift_JIS, CR LF) as an SVG picture,
 // so that a person can see what the host would draw.
 //
-//   balloon-preview [COMMAND_FILE] [-o OUT.svg]
+//   balloon-preview [COMMAND_FILE] [-o OUT.svg] [--host HOST_FILE]
 //
-// Defaults: "QVC_TEMP.TXT" in the current directory, the picture on standard output. Each
+// Defaults: "QVC_TEMP.TXT" in the current directory, the picture on standard output; with the
+// host's file that the command file came from, texts as high as their text style. Each
 // command is drawn as the host draws it: masks first (an "sc" solid with a negative last value
 // blanks its sector in the background colour), then lines and solids in file order, then the
 // texts on top of everything.
@@ -17,10 +18,11 @@ int main(int argc, char **argv)
 {
     if (!OsStart()) // the same picture bytes on every platform
         return 1;
-    const char *usage = "usage: balloon-preview [COMMAND_FILE] [-o OUT.svg]\n";
+    const char *usage = "usage: balloon-preview [COMMAND_FILE] [-o OUT.svg] [--host HOST_FILE]\n";
     const char *help = "Draws a command file of balloon (QVC_TEMP.TXT if none is named) as an SVG\n"
-                       "picture, on standard output unless -o names a file.\n";
-    std::string input, output;
+                       "picture, on standard output unless -o names a file; --host names the\n"
+                       "host's file that the command file came from, for the texts' heights.\n";
+    std::string input, output, host;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--help" || a == "--version") {
@@ -32,6 +34,8 @@ int main(int argc, char **argv)
         }
         if (a == "-o" && i + 1 < argc && output.empty()) {
             output = argv[++i];
+        } else if (a == "--host" && i + 1 < argc && host.empty()) {
+            host = argv[++i];
         } else if ((a.size() > 1 && a[0] == '-') || !input.empty()) { // one file, one picture
             std::cerr << usage;
             return 2;
@@ -41,8 +45,11 @@ int main(int argc, char **argv)
     }
     if (input.empty())
         input = "QVC_TEMP.TXT";
+    std::vector<double> heights; // empty: the texts sized from their frames
+    if (!host.empty() && !ReadHost(host, heights))
+        return 1;
     Picture pic;
-    if (!Read(input, pic))
+    if (!Read(input, heights, pic))
         return 1;
     if (pic.elements.empty() && pic.captions.empty()) {
         std::cerr << "balloon-preview: no drawing command in " << input << "\n";

@@ -1,6 +1,7 @@
 // balloon-preview: draws a command file of the balloon tool (Shift_JIS, CR LF) as an SVG picture,
-// so that a person can see what the host would draw. read.cpp turns the command file into the
-// elements of a picture, svg.cpp draws them, main.cpp takes the command line.
+// so that a person can see what the host would draw. host.cpp takes the text heights from the
+// host's file, read.cpp turns the command file into the elements of a picture, svg.cpp draws
+// them, main.cpp takes the command line.
 #pragma once
 
 #include <string>
@@ -22,6 +23,8 @@ struct Element {
     double             height; // Label: the most it is high; 0: unknown
     double             room;   // Label: half the width that it may take
     std::string        colour;
+    double             width; // Stroke: as wide as its balloon's circle is drawn; 0: unknown
+    double             font;  // Label: its text style's height, from the host; 0: unknown
 };
 
 struct Picture {
@@ -36,8 +39,13 @@ std::string Decode(const std::string &s);
 // Width of a decoded text in units of its font size: full width from U+0800 on (three bytes).
 double TextWidth(const std::string &utf8);
 
-// Reads the command file into the picture; false, with a message, when it cannot be read.
-bool Read(const std::string &path, Picture &pic);
+// The host's file read as the tool reads it: into heights, by text style, the style's text
+// height times the scale of the current group; false, with a message, when it cannot be read.
+bool ReadHost(const std::string &path, std::vector<double> &heights);
+
+// Reads the command file into the picture, its texts as high as heights says of their style
+// where it is not empty; false, with a message, when it cannot be read.
+bool Read(const std::string &path, const std::vector<double> &heights, Picture &pic);
 
 // The picture as SVG: fitted to the elements and captions with a margin, the y axis turned to
 // point down; masks below, texts above everything else.

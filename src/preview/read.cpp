@@ -73,6 +73,42 @@ void Unframed(Element &e, const Element &line)
     }
 }
 
+// What is known of the balloon being read, from its "cn" on.
+struct Balloon {
+    bool   open = false;   // a "cn" began it: the lines before the first have no balloon
+    size_t begin = 0;      // its first element
+    double textSize = 0;   // of its frame: the circle's radius or the inradius; 0 before the frame
+    double room = 0;       // of its frame: half its width
+    double tall = 0;       // of a frame of four sides: its height
+    size_t lead = 0;       // without a frame: 1 + the index of its first line
+    size_t first = 0;      // 1 + the index of its first label; 0 before it
+    bool   second = false; // a second entry stands below the label
+    double text = 0;       // its text style's height from the host's file; 0: unknown
+};
+
+constexpr double kRing = 0.05; // the host draws a circle's line this much of its radius wide
+
+// The radius whose kRing the balloon's lines are wide: its frame's circle (a circle's radius, a
+// polygon's inradius, half a square's height), or where it has none its text height, the host's
+// or as its first label shows it; 0 where nothing tells it. A rectangle around a label and a
+// second entry, 3.5 text heights high, is no square around a circle, which is higher.
+double LineRadius(const Picture &pic, const Balloon &b)
+{
+    double h = b.text > 0 ? b.text : b.first != 0 ? pic.elements[b.first - 1].height : 0;
+    if (b.tall > 0)
+        return b.second && std::fabs(b.tall - 3.5 * h) <= 1e-6 * b.tall ? h : b.tall / 2;
+    return b.textSize > 0 && b.lead == 0 ? b.textSize : h;
+}
+
+// Gives every line of the balloon its width, once the balloon is read.
+void Widths(Picture &pic, const Balloon &b)
+{
+    double r = b.open ? LineRadius(pic, b) : 0;
+    for (size_t i = b.begin; i < pic.elements.size() && r > 0; i++)
+        if (pic.elements[i].kind == Element::Stroke)
+            pic.elements[i].width = kRing * r;
+}
+
 } // namespace
 
 std::string Decode(const std::string &s)
@@ -113,7 +149,7 @@ std::vector<Point> Arc(const std::vector<double> &v, double r, bool reverse)
 
 } // namespace
 
-bool Read(const std::string &path, Picture &pic)
+bool Read(const std::string &path, const std::vector<double> &heights, Picture &pic)
 {
     std::ifstream   in(path, std::ios::binary);
     std::error_code ec;
@@ -126,42 +162,52 @@ bool Read(const std::string &path, Picture &pic)
         return false;
     }
     std::string         colour = "#000000", line;
-    double              textSize = 0, room = 0; // of the first frame: its inradius, half width
-    size_t              lead = 0;  // without a frame: 1 + the index of the balloon's first line
-    size_t              first = 0; // the balloon's first label
+    Balloon             b;
     std::vector<double> v;
     std::vector<Point>  loop; // lines that run on from each other: a frame once closed
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::string word = line.substr(0, 2);
-        if (word == "cn") // a balloon's first command: its frame is still to come
-            textSize = room = 0, lead = 0, loop.clear();
+        if (word == "cn") { // a balloon's first command: its frame is still to come
+            Widths(pic, b);
+            b = Balloon{};
+            b.open = true, b.begin = pic.elements.size();
+            loop.clear();
+            bool style = Numbers(line, 2, v, 1) == 1 && std::trunc(v[0]) == v[0];
+            if (style && v[0] >= 0 && v[0] < static_cast<double>(heights.size()))
+                b.text = heights[static_cast<size_t>(v[0])];
+        }
         if (line.rfind("lc10 #", 0) == 0 && line.size() >= 12) {
             colour = line.substr(5, 7);
         } else if (word == "sl" && Numbers(line, 2, v, 6) >= 4) {
             v.resize(v.size() < 6 ? 4 : 6); // two points or three
-            Element e{Element::Stroke, {}, 0, "", 0, 0, 0, colour};
+            Element e{Element::Stroke, {}, 0, "", 0, 0, 0, colour, 0, 0};
             for (size_t i = 0; i + 1 < v.size(); i += 2)
                 e.pts.push_back({v[i], v[i + 1]});
             pic.elements.push_back(e);
-            if (loop.empty() && v.size() == 4 && textSize == 0)
-                lead = pic.elements.size();
+            if (loop.empty() && v.size() == 4 && b.textSize == 0)
+                b.lead = pic.elements.size();
             if (loop.empty() || loop.back().x != v[0] || loop.back().y != v[1] || v.size() > 4)
                 loop = {e.pts[0]};
             loop.push_back(e.pts[1]);
-            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y && textSize == 0)
-                textSize = Inradius(loop), room = HalfWidth(loop), lead = 0;
+            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y && b.textSize == 0) {
+                b.textSize = Inradius(loop), b.room = HalfWidth(loop), b.lead = 0;
+                auto [lo, hi] =
+                    std::minmax_element(loop.begin(), loop.end(),
+                                        [](const Point &p, const Point &q) { return p.y < q.y; });
+                b.tall = loop.size() == 5 ? hi->y - lo->y : 0;
+            }
         } else if ((word == "sc" || word == "so") && Numbers(line, 2, v, 8) == 8 && v[2] > 0) {
             bool full = std::fabs(v[6]) >= 2 * kPi - 1e-9;
             if (word == "so") { // a ring from the last value out to the radius
-                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, 0, 0, colour};
+                Element e{Element::Ring, Arc(v, v[2], false), 0, "", 0, 0, 0, colour, 0, 0};
                 e.outer = e.pts.size();
                 std::vector<Point> inner = Arc(v, std::clamp(v[7], 0.0, v[2]), !full);
                 e.pts.insert(e.pts.end(), inner.begin(), inner.end());
                 pic.elements.push_back(e);
-                if (textSize == 0) // the frame's circle; a later one is the leader's end
-                    textSize = room = v[2];
+                if (b.textSize == 0) // the frame's circle; a later one is the leader's end
+                    b.textSize = b.room = v[2];
             } else { // a filled sector from the centre, or a disc; a mask when v[7] < 0
                 Element e{v[7] < 0 ? Element::Mask : Element::Fill,
                           Arc(v, v[2], false),
@@ -170,7 +216,9 @@ bool Read(const std::string &path, Picture &pic)
                           0,
                           0,
                           0,
-                          colour};
+                          colour,
+                          0,
+                          0};
                 if (!full)
                     e.pts.insert(e.pts.begin(), Point{v[0], v[1]});
                 pic.elements.push_back(e);
@@ -179,26 +227,36 @@ bool Read(const std::string &path, Picture &pic)
             size_t quote = line.find('"');
             if (quote == std::string::npos)
                 continue;
-            bool after = !pic.elements.empty() && pic.elements.back().kind == Element::Label;
+            bool after = b.first != 0 && pic.elements.back().kind == Element::Label;
             if (!after)
-                first = pic.elements.size();
-            Element e{Element::Label, {{v[0], v[1]}}, 0,    Decode(line.substr(quote + 1)),
-                      textSize,       textSize,       room, colour};
-            if (lead != 0 && !after)
-                Unframed(e, pic.elements[lead - 1]);
-            Element *a = after ? &pic.elements[first] : nullptr;
+                b.first = pic.elements.size() + 1;
+            Element e{Element::Label,
+                      {{v[0], v[1]}},
+                      0,
+                      Decode(line.substr(quote + 1)),
+                      b.textSize,
+                      b.textSize,
+                      b.room,
+                      colour,
+                      0,
+                      b.text};
+            if (b.lead != 0 && !after)
+                Unframed(e, pic.elements[b.lead - 1]);
+            Element *a = after ? &pic.elements[b.first - 1] : nullptr;
             if (a != nullptr && a->pts[0].x != v[0]) { // beside the frame, as high as the label
                 e.height = a->height;
                 e.size = e.room = e.height * std::max(1.0, TextWidth(e.text));
             } else if (a != nullptr) { // both entries as high as the text, 2/3 of their distance
                 a->height = e.height = std::fabs(a->pts[0].y - v[1]) / 1.5;
-                e.size = a->size, e.room = a->room;
+                e.size = a->size, e.room = a->room, b.second = true;
             }
+            e.size = std::max(e.size, e.font * std::max(1.0, TextWidth(e.text)) / 2);
             pic.elements.push_back(e);
         } else if (word == "h#" || word == "he") {
             pic.captions.push_back(Decode(line.substr(2)));
         }
     }
+    Widths(pic, b);
     if (in.bad()) {
         std::cerr << "balloon-preview: cannot read " << path << "\n";
         return false;

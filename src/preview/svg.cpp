@@ -117,12 +117,13 @@ std::string Svg(const Picture &pic)
         }
         if (e.kind == Element::Stroke)
             o << "<path d=\"" << pts << "\" fill=\"none\" stroke=\"" << e.colour
-              << "\" stroke-width=\"" << Num(line) << "\" stroke-linejoin=\"round\"/>\n";
+              << "\" stroke-width=\"" << Num(e.width > 0 ? e.width : line)
+              << "\" stroke-linejoin=\"round\"/>\n";
         else if (e.kind != Element::Label)
             o << "<path d=\"" << pts << " Z\" fill=\""
               << (e.kind == Element::Mask ? "#ffffff" : e.colour) << "\" fill-rule=\"evenodd\"/>\n";
         else {
-            double size = e.height > 0 ? LabelSize(e) : span / 20;
+            double size = e.font > 0 ? e.font : e.height > 0 ? LabelSize(e) : span / 20;
             o << "<text x=\"" << X(e.pts[0].x) << "\" y=\"" << Y(e.pts[0].y - kBaseline * size)
               << "\" font-size=\"" << Num(size) << "\" font-family=\"" << kFonts << "\" fill=\""
               << e.colour << "\" text-anchor=\"middle\">" << Escape(e.text) << "</text>\n";

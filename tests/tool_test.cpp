@@ -27,7 +27,7 @@ std::vector<std::string> Goldens(const std::string &suffix)
 TEST(Tool, GoldenRuns)
 {
     const std::vector<std::string> names = Goldens(".in.txt");
-    EXPECT_EQ(names.size(), 169u); // every case of the folder, none lost
+    EXPECT_EQ(names.size(), 193u); // every case of the folder, none lost
     for (const std::string &name : names) {
         const std::string in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
         Outcome r = RunOn(input, Words(in.substr(0, in.find('\n')))); // the options, then the file
@@ -63,6 +63,110 @@ TEST(Tool, SameDrawings)
                 EXPECT_EQ(a.txt, b.txt) << pair.a << f << " " << p2;
                 EXPECT_NE(a.txt, input) << pair.a << f; // a balloon was drawn
             }
+}
+
+// A refused value draws the option error line of its letter as given, and its message: a value
+// that -z does not take, one written after a blank (an empty argument too) to an option that this
+// tool added, in force until a later value of the option or of the label takes its place. A bare
+// letter before another option and the host's own options keep their ways.
+TEST(Tool, RefusedValues)
+{
+    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const struct {
+        std::vector<std::string> args;
+        char                     letter; // of the error line; 0: a balloon drawn
+        bool                     message;
+    } cases[] = {
+        {.args = {"-z0"},                 .letter = 'z', .message = true },
+        {.args = {"-z-5"},                .letter = 'z', .message = true },
+        {.args = {"-z10mm"},              .letter = 'z', .message = true },
+        {.args = {"-z1,5"},               .letter = 'z', .message = true },
+        {.args = {"-znan"},               .letter = 'z', .message = true },
+        {.args = {"-zinf"},               .letter = 'z', .message = true },
+        {.args = {"-z0x10"},              .letter = 'z', .message = true },
+        {.args = {"-z1000.1"},            .letter = 'z', .message = true },
+        {.args = {"-z1.2.3"},             .letter = 'z', .message = true },
+        {.args = {"-Z."},                 .letter = 'Z', .message = true },
+        {.args = {"-z", "10"},            .letter = 'z', .message = true },
+        {.args = {"-z1000"},              .letter = 0,   .message = false},
+        {.args = {"-z.5"},                .letter = 0,   .message = false},
+        {.args = {"-z"},                  .letter = 0,   .message = true },
+        {.args = {"-l", "12", "-y1"},     .letter = 'l', .message = true },
+        {.args = {"-q", "2"},             .letter = 'q', .message = true },
+        {.args = {"-x", "4X"},            .letter = 'x', .message = true },
+        {.args = {"-f", "5"},             .letter = 'f', .message = true },
+        {.args = {"-k", "2"},             .letter = 'k', .message = true },
+        {.args = {"-r", "2"},             .letter = 'r', .message = true },
+        {.args = {"-i", "5"},             .letter = 'i', .message = true },
+        {.args = {"-l", ""},              .letter = 'l', .message = true },
+        {.args = {"/L", "x"},             .letter = 'L', .message = true },
+        {.args = {"-l", "12", "-l5"},     .letter = 0,   .message = true },
+        {.args = {"-l", "12", "-n5"},     .letter = 0,   .message = true },
+        {.args = {"-l", "-n5"},           .letter = 0,   .message = false},
+        {.args = {"-i", "-y1"},           .letter = 0,   .message = false},
+        {.args = {"-n", "5"},             .letter = 0,   .message = false},
+        {.args = {"-f", "5", "-f1"},      .letter = 0,   .message = true },
+        {.args = {"-k7"},                 .letter = 0,   .message = false},
+        {.args = {"-k8"},                 .letter = 'k', .message = true },
+        {.args = {"-l12345678901234567"}, .letter = 'l', .message = true },
+        {.args = {"-l1234567890123456"},  .letter = 0,   .message = false},
+    };
+    for (const auto &c : cases) {
+        Outcome     r = RunOn(input, c.args);
+        std::string line =
+            std::string("h# VELMAR3  \x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x83\x47"
+                        "\x83\x89\x81\x5b(-") +
+            c.letter + ")------ \r\n";
+        std::string what = c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
+        EXPECT_EQ(r.status, 0) << what;
+        EXPECT_EQ(r.err, c.message ? "\n illegal Option.\n" : "") << what;
+        EXPECT_EQ(r.txt.find(c.letter != 0 ? line : "h#") != std::string::npos, c.letter != 0)
+            << what;
+        EXPECT_EQ(r.txt.find("cc4") != std::string::npos, c.letter == 0) << what;
+    }
+}
+
+// Frame 7, the text alone: the leader from the middle of the side of the entries' box grown by
+// h/4 (h 6, the box 7 wide and 6 high, with -q 15 high) that faces the second point, in eight
+// directions; none from within the grown box, one from its edge.
+TEST(Tool, TextAloneLeaders)
+{
+    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const struct {
+        const char *second; // -q's value, or ""
+        double      x2, y2; // the second point; the first is (100, 50)
+        double      x1, y1; // where the leader starts
+        bool        drawn;
+    } cases[] = {
+        {"",  130,   50,   105, 50,   true },
+        {"",  130,   70,   105, 50,   true },
+        {"",  100,   80,   100, 54.5, true },
+        {"",  70,    70,   95,  50,   true },
+        {"",  70,    50,   95,  50,   true },
+        {"",  70,    30,   95,  50,   true },
+        {"",  100,   20,   100, 45.5, true },
+        {"",  103,   20,   100, 45.5, true },
+        {"",  105,   54.5, 100, 54.5, true },
+        {"",  105,   53,   105, 50,   true },
+        {"",  104.9, 54.4, 0,   0,    false},
+        {"4", 100,   80,   100, 59,   true },
+        {"4", 105,   20,   100, 41,   true },
+        {"4", 130,   58,   105, 50,   true },
+        {"4", 80,    42,   95,  50,   true },
+        {"4", 104,   58.9, 0,   0,    false},
+    };
+    for (const auto &c : cases) {
+        char at[64], from[160];
+        std::snprintf(at, sizeof at, "hp2 %g %g", c.x2, c.y2);
+        std::snprintf(from, sizeof from, "sl %.12f %.12f %.12f %.12f\r\n", c.x1, c.y1, c.x2, c.y2);
+        std::string host = input;
+        host.replace(host.find("hp2 130 70"), 10, at);
+        std::vector<std::string> args = {"-f7", "-l12", "-h0"};
+        if (c.second[0] != '\0')
+            args.push_back(std::string("-q") + c.second);
+        Outcome r = RunOn(host, args);
+        EXPECT_EQ(r.txt.find(c.drawn ? from : "sl ") != std::string::npos, c.drawn) << at;
+    }
 }
 
 // 50000 lines, or pieces of a long line, are read; one more is an overflow: the host's file

@@ -24,14 +24,14 @@ static HANDLE Handle(FILE *f)
 }
 
 // True, after a pause a little longer each time, while RETRY_MS have not passed and the last
-// error at name may clear in moments (a hold, a deletion; any error where pending).
-static bool Again(const char *name, DWORD &waited, bool pending = false)
+// error at name may clear in moments (a hold, a deletion; any error while deleting).
+static bool Again(const char *name, DWORD &waited, bool deleting = false)
 {
-    DWORD err = GetLastError(), a = pending ? 0 : GetFileAttributesA(name);
+    DWORD err = GetLastError(), a = deleting ? 0 : GetFileAttributesA(name);
     bool  lasting = a != INVALID_FILE_ATTRIBUTES &&
                    (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
     DWORD ms = waited < 8 ? 1 : waited / 4 < 100 ? waited / 4 : 100;
-    if (!pending && err != ERROR_SHARING_VIOLATION && err != ERROR_LOCK_VIOLATION &&
+    if (!deleting && err != ERROR_SHARING_VIOLATION && err != ERROR_LOCK_VIOLATION &&
         (err != ERROR_ACCESS_DENIED || lasting))
         return false;
     if (waited >= RETRY_MS)
@@ -323,13 +323,14 @@ bool OsIsFile(const char *name, bool anyCase)
     return Identity(name, id, anyCase);
 }
 
+// Where the system finds nothing, an exclusive create finds a link that Wine follows to nothing.
 int OsTaken(const char *name)
 {
     DWORD  err = Fault("stat")                                         ? ERROR_DEV_NOT_EXIST
                  : GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? 0
                                                                        : GetLastError();
-    HANDLE h = err == ERROR_FILE_NOT_FOUND ? CreateNew(name, FILE_FLAG_DELETE_ON_CLOSE) // a
-                                           : INVALID_HANDLE_VALUE; // link Wine follows to nothing
+    HANDLE h = err == ERROR_FILE_NOT_FOUND ? CreateNew(name, FILE_FLAG_DELETE_ON_CLOSE)
+                                           : INVALID_HANDLE_VALUE;
     if (h != INVALID_HANDLE_VALUE)
         return CloseHandle(h), 0;
     err = err == ERROR_FILE_NOT_FOUND ? GetLastError() : err;

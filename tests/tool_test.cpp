@@ -57,7 +57,8 @@ TEST(Tool, SameDrawings)
     for (const char *p2 : {"hp2 130 70", "hp2 107 51", "hp2 94 40"})
         for (const auto &pair : pairs)
             for (int frame = 0; frame < 8; frame++) {
-                std::string host = input, f = " -l12 -x2X -f" + std::to_string(frame);
+                std::string host = input, f = " -l12 -x2X -f";
+                f += std::to_string(frame); // appended: g++ 12 warns of the sum (-Wrestrict)
                 host.replace(host.find(at), at.size(), p2);
                 Outcome a = RunOn(host, Words(pair.a + f)), b = RunOn(host, Words(pair.b + f));
                 EXPECT_EQ(a.txt, b.txt) << pair.a << f << " " << p2;

@@ -135,10 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort(); // the command file and the file of numbers were renamed into place
     // The file of numbers changes only where a numbering run put its balloon into the host's
     // file, and then holds one label and a line end; a run that draws its label again (-i=)
-    // leaves it.
+    // leaves it, unless a stack follows it.
     const std::string now = Contents("QVC_NEXT.TXT");
     const bool        numbered = status == 0 && isTest == 0 && isLABEL >= LABEL_STARTS &&
-                          isLABEL != LABEL_AGAIN &&
+                          (isLABEL != LABEL_AGAIN || iJOIN > 0) &&
                           ("\n" + Contents("QVC_TEMP.TXT")).find("\nh# ") == std::string::npos;
     if (!numbered && (now != counter || fs::exists("QVC_NEXT.TXT") != counted))
         std::abort();

@@ -2,6 +2,7 @@
 // Windows zip's first run), and balloon-preview (command files in, SVG pictures out).
 #include "harness.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ std::vector<std::string> Goldens(const std::string &suffix)
 TEST(Tool, GoldenRuns)
 {
     const std::vector<std::string> names = Goldens(".in.txt");
-    EXPECT_EQ(names.size(), 193u); // every case of the folder, none lost
+    EXPECT_EQ(names.size(), 208u); // every case of the folder, none lost
     for (const std::string &name : names) {
         const std::string in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
         Outcome r = RunOn(input, Words(in.substr(0, in.find('\n')))); // the options, then the file
@@ -78,39 +79,48 @@ TEST(Tool, RefusedValues)
         char                     letter; // of the error line; 0: a balloon drawn
         bool                     message;
     } cases[] = {
-        {.args = {"-z0"},                 .letter = 'z', .message = true },
-        {.args = {"-z-5"},                .letter = 'z', .message = true },
-        {.args = {"-z10mm"},              .letter = 'z', .message = true },
-        {.args = {"-z1,5"},               .letter = 'z', .message = true },
-        {.args = {"-znan"},               .letter = 'z', .message = true },
-        {.args = {"-zinf"},               .letter = 'z', .message = true },
-        {.args = {"-z0x10"},              .letter = 'z', .message = true },
-        {.args = {"-z1000.1"},            .letter = 'z', .message = true },
-        {.args = {"-z1.2.3"},             .letter = 'z', .message = true },
-        {.args = {"-Z."},                 .letter = 'Z', .message = true },
-        {.args = {"-z", "10"},            .letter = 'z', .message = true },
-        {.args = {"-z1000"},              .letter = 0,   .message = false},
-        {.args = {"-z.5"},                .letter = 0,   .message = false},
-        {.args = {"-z"},                  .letter = 0,   .message = true },
-        {.args = {"-l", "12", "-y1"},     .letter = 'l', .message = true },
-        {.args = {"-q", "2"},             .letter = 'q', .message = true },
-        {.args = {"-x", "4X"},            .letter = 'x', .message = true },
-        {.args = {"-f", "5"},             .letter = 'f', .message = true },
-        {.args = {"-k", "2"},             .letter = 'k', .message = true },
-        {.args = {"-r", "2"},             .letter = 'r', .message = true },
-        {.args = {"-i", "5"},             .letter = 'i', .message = true },
-        {.args = {"-l", ""},              .letter = 'l', .message = true },
-        {.args = {"/L", "x"},             .letter = 'L', .message = true },
-        {.args = {"-l", "12", "-l5"},     .letter = 0,   .message = true },
-        {.args = {"-l", "12", "-n5"},     .letter = 0,   .message = true },
-        {.args = {"-l", "-n5"},           .letter = 0,   .message = false},
-        {.args = {"-i", "-y1"},           .letter = 0,   .message = false},
-        {.args = {"-n", "5"},             .letter = 0,   .message = false},
-        {.args = {"-f", "5", "-f1"},      .letter = 0,   .message = true },
-        {.args = {"-k7"},                 .letter = 0,   .message = false},
-        {.args = {"-k8"},                 .letter = 'k', .message = true },
-        {.args = {"-l12345678901234567"}, .letter = 'l', .message = true },
-        {.args = {"-l1234567890123456"},  .letter = 0,   .message = false},
+        {.args = {"-z0"},                                                .letter = 'z', .message = true },
+        {.args = {"-z-5"},                                               .letter = 'z', .message = true },
+        {.args = {"-z10mm"},                                             .letter = 'z', .message = true },
+        {.args = {"-z1,5"},                                              .letter = 'z', .message = true },
+        {.args = {"-znan"},                                              .letter = 'z', .message = true },
+        {.args = {"-zinf"},                                              .letter = 'z', .message = true },
+        {.args = {"-z0x10"},                                             .letter = 'z', .message = true },
+        {.args = {"-z1000.1"},                                           .letter = 'z', .message = true },
+        {.args = {"-z1.2.3"},                                            .letter = 'z', .message = true },
+        {.args = {"-Z."},                                                .letter = 'Z', .message = true },
+        {.args = {"-z", "10"},                                           .letter = 'z', .message = true },
+        {.args = {"-z1000"},                                             .letter = 0,   .message = false},
+        {.args = {"-z.5"},                                               .letter = 0,   .message = false},
+        {.args = {"-z"},                                                 .letter = 0,   .message = true },
+        {.args = {"-l", "12", "-y1"},                                    .letter = 'l', .message = true },
+        {.args = {"-q", "2"},                                            .letter = 'q', .message = true },
+        {.args = {"-x", "4X"},                                           .letter = 'x', .message = true },
+        {.args = {"-f", "5"},                                            .letter = 'f', .message = true },
+        {.args = {"-k", "2"},                                            .letter = 'k', .message = true },
+        {.args = {"-r", "2"},                                            .letter = 'r', .message = true },
+        {.args = {"-i", "5"},                                            .letter = 'i', .message = true },
+        {.args = {"-l", ""},                                             .letter = 'l', .message = true },
+        {.args = {"/L", "x"},                                            .letter = 'L', .message = true },
+        {.args = {"-l", "12", "-l5"},                                    .letter = 0,   .message = true },
+        {.args = {"-l", "12", "-n5"},                                    .letter = 0,   .message = true },
+        {.args = {"-l", "-n5"},                                          .letter = 0,   .message = false},
+        {.args = {"-i", "-y1"},                                          .letter = 0,   .message = false},
+        {.args = {"-n", "5"},                                            .letter = 0,   .message = false},
+        {.args = {"-f", "5", "-f1"},                                     .letter = 0,   .message = true },
+        {.args = {"-k7"},                                                .letter = 0,   .message = false},
+        {.args = {"-k8"},                                                .letter = 'k', .message = true },
+        {.args = {"-l12345678901234567"},                                .letter = 'l', .message = true },
+        {.args = {"-l1234567890123456"},                                 .letter = 0,   .message = false},
+        {.args = {"-j", "5"},                                            .letter = 'j', .message = true },
+        {.args = {"-j12345678901234567", "-j2"},                         .letter = 'j', .message = true },
+        {.args = {"-j", "-j", "-j", "-j", "-j", "-j", "-j", "-j", "-j"},
+         .letter = 'j',
+         .message = true                                                                                },
+        {.args = {"-j", "-j", "-j", "-j", "-j", "-j", "-j", "-j"},       .letter = 0,   .message = false},
+        {.args = {"-o2"},                                                .letter = 'o', .message = true },
+        {.args = {"-o", "-o1"},                                          .letter = 0,   .message = true },
+        {.args = {"-O1", "-j"},                                          .letter = 0,   .message = false},
     };
     for (const auto &c : cases) {
         Outcome     r = RunOn(input, c.args);
@@ -168,6 +178,44 @@ TEST(Tool, TextAloneLeaders)
         Outcome r = RunOn(host, args);
         EXPECT_EQ(r.txt.find(c.drawn ? from : "sl ") != std::string::npos, c.drawn) << at;
     }
+}
+
+// A stack of three stands in a row or a column on the side away from the second point, its
+// balloons' outlines touching: the third label stands two steps from the first (r 6, h 6, the
+// label 3 wide: the frame's full width or height, for frames 5 to 7 the boxes h or h/2 apart).
+TEST(Tool, StackPlaces)
+{
+    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const double      root3 = std::sqrt(3.0);
+    const struct {
+        int    frame;
+        double row, column; // the steps
+    } cases[] = {
+        {0, 12,         12},
+        {1, 12,         12},
+        {2, 24 / root3, 12},
+        {3, 12 * root3, 18},
+        {4, 12,         12},
+        {5, 9,          12},
+        {6, 9,          9 },
+        {7, 9,          9 },
+    };
+    for (const auto &c : cases)
+        for (int column = 0; column < 2; column++)
+            for (int side : {1, -1}) { // the second point up and right, or down and left
+                char at[32], label[64];
+                std::snprintf(at, sizeof at, "hp2 %d %d", 100 - 30 * side, 50 - 30 * side);
+                const double step = 2 * (column ? c.column : c.row) * side;
+                std::snprintf(label, sizeof label, "ch %.6f %.6f 3 0 \"3\r\n",
+                              100.2 + (column ? 0 : step), 50 + (column ? step : 0));
+                std::string host = input;
+                host.replace(host.find("hp2 130 70"), 10, at);
+                Outcome r = RunOn(host, {"-l1", "-j", "-j", "-h0", "-o" + std::to_string(column),
+                                         "-f" + std::to_string(c.frame)});
+                EXPECT_NE(r.txt.find(label), std::string::npos)
+                    << c.frame << " " << column << " " << side << "\n"
+                    << r.txt;
+            }
 }
 
 // 50000 lines, or pieces of a long line, are read; one more is an overflow: the host's file

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <type_traits>
 
 extern "C" int CScan(const char *text, char conv, double *d, int *i, int *end);
 
@@ -76,14 +77,22 @@ TEST(Units, FieldsAsTheCLibraryReadsThem)
     }
 }
 
+// The entries of a table of numbers into v by name and index ("PX[1]"); a table of labels has
+// none.
+template <typename T, std::size_t N>
+void Entries(std::map<std::string, double> &v, const char *name, const std::array<T, N> &table)
+{
+    if constexpr (std::is_arithmetic_v<T>)
+        for (std::size_t i = 0; i < N; i++)
+            v[std::string(name) + "[" + std::to_string(i) + "]"] = static_cast<double>(table[i]);
+}
+
 // Every program-wide variable by name ("GROUP", "PX[1]"), as a double.
 double Value(const std::string &name)
 {
     std::map<std::string, double> v;
 #define VAR(type, n, init) v[#n] = static_cast<double>(n);
-#define TAB(type, n, count, init)                                                                  \
-    for (std::size_t i = 0; i < n.size(); i++)                                                     \
-        v[std::string(#n "[") + std::to_string(i) + "]"] = static_cast<double>(n[i]);
+#define TAB(type, n, count, init) Entries(v, #n, n);
 #include "state/state_vars.h"
 #undef VAR
 #undef TAB

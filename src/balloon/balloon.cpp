@@ -107,9 +107,14 @@ static Sizes TextSizes(const char *label, const char *second)
     char zeros[2 * LABEL_CHARS + 1] = "";
     for (int i = 0; i < wSIZE; i++)
         std::strcat(zeros, isZEN == 1 ? "\x82\x4f" : "0"); // full-width "0", or "0"
-    bool   grown = isLABEL || isQTY || wSIZE != 0 || wDIAM != 0;
+    bool   grown = isLABEL || isQTY || wSIZE != 0 || wDIAM != 0 || iJOIN > 0;
     double r = isLABEL ? LabelRadius(label) : MOJI_zh * BAI;
     double w = isQTY ? std::max(TextWidth(label), TextWidth(second)) : TextWidth(label);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(iJOIN); k++) { // the stack: one size
+        char drawn[2 * LABEL_CHARS + 1];
+        LabelText(JOIN[k].data(), drawn);
+        r = std::max(r, LabelRadius(drawn)), w = std::max(w, TextWidth(drawn));
+    }
     if (wSIZE != 0)
         r = std::max(r, LabelRadius(zeros)), w = std::max(w, TextWidth(zeros));
     if (isQTY)
@@ -122,7 +127,7 @@ static Sizes TextSizes(const char *label, const char *second)
                   static_cast<int>(cn), MOJI_zw, MOJI_zh, MOJI_zd);
         ConPrintf(stdout, "#     MOJI-H(%.1f) x bai(%.1f) = rbln(%.1f)\n", MOJI_zh, bai, r);
     }
-    return Sizes{r, w, MOJI_zh, isQTY != 0};
+    return Sizes{r, w, MOJI_zh, isQTY != 0, PX[1], PY[1]};
 }
 
 // The balloon trace's line of the frame, its size, the second entry and, where asked, the end
@@ -168,27 +173,69 @@ static Leader DrawCircle(const Frame &f, double r)
     return Leader{f, 2 * r, !(2 * r > f.d)};
 }
 
-// The label beside the first point, and the second entry below it where there is one: the
-// label of option -l as drawn (given) or else that of the label number, full or half width;
-// then the text beside the frame at the label's height, on the side away from the second point.
-static void DrawLabel(const char *label, bool given, const char *second, const Sizes &s,
-                      const char *beside)
+// The label (as drawn) at the centre of s, and the second entry below it where there is one.
+static void DrawEntries(const char *label, const char *second, const Sizes &s)
+{
+    double x = s.x + OFFSET_UNIT * SCALE * moji_offset, y = isQTY ? 0.75 * MOJI_zh : 0;
+    CC4out();
+    MojiOutS(x, isQTY ? s.y + y : s.y, label); // s.y itself: a y of -0 stays -0
+    if (isQTY)
+        MojiOutS(x, s.y - y, second);
+}
+
+// The first balloon's entries: the label of option -l as drawn (given) or else that of the
+// label number, full or half width, and the second entry.
+static void DrawLabel(const char *label, bool given, const char *second, const Sizes &s)
 {
     std::size_t num = InTable(isNUM, LABELS);
-    double      x = PX[1] + OFFSET_UNIT * SCALE * moji_offset, y = isQTY ? 0.75 * MOJI_zh : 0;
-    CC4out();
     if (isTest == LEVEL_BALLOON) {
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", label, static_cast<int>(num));
         ConPrintf(stdout, "#  balloon(%s)  isNUM(%d)\n", given ? label : FULLWIDTH_LABELS[num],
                   static_cast<int>(num));
     }
-    MojiOutS(x, isQTY ? PY[1] + y : PY[1], label); // PY[1] itself: a y of -0 stays -0
-    if (isQTY)
-        MojiOutS(x, PY[1] - y, second);
-    if (!isSIDE)
-        return;
-    double out = FrameEdge(s, y) + s.h / 2 + TextWidth(beside) / 2;
-    MojiOutS(PX[2] > PX[1] ? PX[1] - out : PX[1] + out, isQTY ? PY[1] + y : PY[1], beside);
+    DrawEntries(label, second, s);
+}
+
+// The text beside the balloon of s at its label's height, on the side away from the second
+// point.
+static void DrawBeside(const char *beside, const Sizes &s)
+{
+    double y = isQTY ? 0.75 * MOJI_zh : 0, out = FrameEdge(s, y) + s.h / 2 + TextWidth(beside) / 2;
+    MojiOutS(PX[2] > PX[1] ? s.x - out : s.x + out, isQTY ? s.y + y : s.y, beside);
+}
+
+// The stack's later labels as given: each -j's text, or the label after the one before it (the
+// first balloon's label as given). False where one has no next label.
+static bool StackLabels()
+{
+    const char *before = isLABEL ? LABEL.data() : HALFWIDTH_LABELS[InTable(isNUM, LABELS)];
+    for (std::size_t k = 0; k < static_cast<std::size_t>(iJOIN); before = JOIN[k++].data())
+        if (JOIN[k][0] == '\0' && !NextLabel(before, JOIN[k].data()))
+            return false;
+    return true;
+}
+
+// The stack's later balloons, each with the first one's frame (frame 0: the circle of frame 1,
+// turned by th) and entries, touching in a row or a column on the side away from the second
+// point (right or above unless that point lies there). Returns the sizes of the last one.
+static Sizes DrawStack(const Sizes &first, double th, const char *second)
+{
+    Sizes  s = first;
+    double step = StackStep(first), sign = (wORIENT == 0 ? PX[2] > PX[1] : PY[2] > PY[1]) ? -1 : 1;
+    for (int k = 0; k < iJOIN; k++) {
+        char drawn[2 * LABEL_CHARS + 1];
+        LabelText(JOIN[static_cast<std::size_t>(k)].data(), drawn);
+        s.x = first.x + (wORIENT == 0 ? sign * step * (k + 1) : 0);
+        s.y = first.y + (wORIENT == 1 ? sign * step * (k + 1) : 0);
+        if (isTest == LEVEL_BALLOON)
+            ConPrintf(stdout, "#  stack(%d)  given(%s)  drawn(%s)  at(%.1f, %.1f)\n", k + 2,
+                      JOIN[static_cast<std::size_t>(k)].data(), drawn, s.x, s.y);
+        DrawOutline(s, th);
+        if (isQTY)
+            DrawDivider(s);
+        DrawEntries(drawn, second, s);
+    }
+    return s;
 }
 
 // The label as drawn, into given where it is a text (of option -l or of the numbering), or
@@ -219,14 +266,19 @@ int Kobarn1()
     char        given[2 * LABEL_CHARS + 1] = "", second[2 * LABEL_CHARS + 1] = "";
     char        beside[2 * LABEL_CHARS + 1] = "";
     const char *label = Labels(given, second, beside);
-    Frame       f = FrameOf();
-    Sizes       s = TextSizes(label, second);
+    if (!StackLabels())
+        return BALLOON_NO_NEXT;
+    Frame f = FrameOf();
+    Sizes s = TextSizes(label, second);
     TraceFrame(s, second, beside);
     DrawColour();
     Leader l = wFRM == 0 ? DrawCircle(f, s.r) : DrawFrame(f, s);
     if (isQTY)
         DrawDivider(s);
     DrawLeader(l, s);
-    DrawLabel(label, isLABEL != 0, second, s, beside);
+    DrawLabel(label, isLABEL != 0, second, s);
+    Sizes last = DrawStack(s, f.th, second);
+    if (isSIDE)
+        DrawBeside(beside, wORIENT == 0 ? last : s); // after a row, beside a column's first
     return BALLOON_DRAWN;
 }

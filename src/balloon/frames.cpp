@@ -71,14 +71,15 @@ static bool Within(double hx, double hy)
     return std::fabs(PX[2] - PX[1]) < hx && std::fabs(PY[2] - PY[1]) < hy;
 }
 
-// Writes the corners' sides of frame wFRM, the corners scaled by sx across and sy up.
-static void DrawSides(double sx, double sy)
+// Writes the corners' sides of frame wFRM around the centre of s, the corners scaled by sx
+// across and sy up.
+static void DrawSides(const Sizes &s, double sx, double sy)
 {
-    const auto &s = SHAPES[wFRM];
-    for (int k = 0; k < s.corners; k++) {
-        int next = (k + 1) % s.corners;
-        SL2out(PX[1] + s.x[k] * sx, PY[1] + s.y[k] * sy, PX[1] + s.x[next] * sx,
-               PY[1] + s.y[next] * sy);
+    const auto &shape = SHAPES[wFRM];
+    for (int k = 0; k < shape.corners; k++) {
+        int next = (k + 1) % shape.corners;
+        SL2out(s.x + shape.x[k] * sx, s.y + shape.y[k] * sy, s.x + shape.x[next] * sx,
+               s.y + shape.y[next] * sy);
     }
 }
 
@@ -92,20 +93,17 @@ static Leader LeaderFrom(double x, double y, bool drawn)
     };
 }
 
-// Frame 6: the line under the label, or between the two entries; the leader runs from its end
-// on the second point's side (the left one where that point lies straight above or below).
-static Leader DrawLine(const Sizes &s, double hx, double hy)
+// The height of frame 6's line: under the label, or between the two entries.
+static double LineY(const Sizes &s)
 {
-    double half = FrameEdge(s, 0), y = s.second ? PY[1] : PY[1] - 0.75 * s.h;
-    SL2out(PX[1] - half, y, PX[1] + half, y);
-    return LeaderFrom(PX[2] > PX[1] ? PX[1] + half : PX[1] - half, y, !Within(hx, hy));
+    return s.second ? s.y : s.y - 0.75 * s.h;
 }
 
 // Frame 7, the text alone: the leader keeps off the text, from the middle of a side of the
 // entries' box grown by h/4: its top or bottom where the second point lies above or below the
 // grown box and within its width, else its left or right, the one nearer that point; drawn
 // where the point lies on or outside the grown box.
-static Leader DrawAlone(const Sizes &s, double hx, double hy)
+static Leader AloneLeader(const Sizes &s, double hx, double hy)
 {
     double gx = hx + s.h / 4, gy = hy + s.h / 4, dx = PX[2] - PX[1], dy = PY[2] - PY[1];
     bool   across = std::fabs(dy) >= gy && std::fabs(dx) <= gx;
@@ -119,23 +117,37 @@ void DrawRing(double x, double y, double r, double th)
     SOout(x, y, r, 1.0, th, 0.0, 2 * PAI, RING * r);
 }
 
-Leader DrawFrame(const Frame &f, const Sizes &s)
+void DrawOutline(const Sizes &s, double th)
 {
     double hx = 0, hy = 0;
+    if (wFRM == LINE) {
+        double half = FrameEdge(s, 0);
+        SL2out(s.x - half, LineY(s), s.x + half, LineY(s));
+    } else if (wFRM >= TEXT_FRAMES) {
+        HalfBox(s, hx, hy);
+        DrawSides(s, hx, hy); // frame 7 has none
+    } else {
+        if (SHAPES[wFRM].corners == 0)
+            DrawRing(s.x, s.y, s.r, th);
+        DrawSides(s, s.r, s.r);
+    }
+}
+
+Leader DrawFrame(const Frame &f, const Sizes &s)
+{
+    double hx = 0, hy = 0, half = wFRM == LINE ? FrameEdge(s, 0) : 0;
+    DrawOutline(s, f.th);
     if (wFRM >= TEXT_FRAMES) {
         HalfBox(s, hx, hy);
-        if (wFRM == LINE)
-            return DrawLine(s, hx, hy);
+        if (wFRM == LINE) // from the line's end on the second point's side (left: straight up)
+            return LeaderFrom(PX[2] > PX[1] ? PX[1] + half : PX[1] - half, LineY(s),
+                              !Within(hx, hy));
         if (wFRM == ALONE)
-            return DrawAlone(s, hx, hy);
-        DrawSides(hx, hy);
+            return AloneLeader(s, hx, hy);
         double across = f.cs != 0 ? hx / std::fabs(f.cs) : HUGE_VAL;
         double up = f.sn != 0 ? hy / std::fabs(f.sn) : HUGE_VAL;
         return {f, std::min(across, up), !Within(hx, hy)};
     }
-    if (SHAPES[wFRM].corners == 0)
-        DrawRing(PX[1], PY[1], s.r, f.th);
-    DrawSides(s.r, s.r);
     double from = Reach(s.r, f.cs, f.sn); // a polygon's edge by the second point's own offset
     bool   out =
         SHAPES[wFRM].corners == 0 ? !(from > f.d) : !(Most(PX[2] - PX[1], PY[2] - PY[1]) < s.r);
@@ -146,9 +158,28 @@ void DrawDivider(const Sizes &s)
 {
     double hx = 0, hy = 0;
     if (wFRM < TEXT_FRAMES)
-        SL2out(PX[1] - Reach(s.r, -1, 0), PY[1], PX[1] + Reach(s.r, 1, 0), PY[1]);
+        SL2out(s.x - Reach(s.r, -1, 0), s.y, s.x + Reach(s.r, 1, 0), s.y);
     else if (wFRM != LINE && SHAPES[wFRM].corners != 0) // the line divides itself; no frame none
-        HalfBox(s, hx, hy), SL2out(PX[1] - hx, PY[1], PX[1] + hx, PY[1]);
+        HalfBox(s, hx, hy), SL2out(s.x - hx, s.y, s.x + hx, s.y);
+}
+
+double StackStep(const Sizes &s)
+{
+    const auto &shape = SHAPES[wFRM];
+    double      hx = 0, hy = 0, lo = 0, hi = 0;
+    if (wFRM >= TEXT_FRAMES)
+        HalfBox(s, hx, hy);
+    if (wFRM > TEXT_FRAMES) // the entries' boxes, h apart in a row, h/2 in a column
+        return wORIENT == 0 ? s.w + s.h : 2 * hy + s.h / 2;
+    if (wFRM == TEXT_FRAMES)
+        return wORIENT == 0 ? 2 * hx : 2 * hy;
+    if (shape.corners == 0)
+        return 2 * s.r;
+    for (int k = 0; k < shape.corners; k++) {
+        double c = wORIENT == 0 ? shape.x[k] : shape.y[k];
+        lo = std::min(lo, c), hi = std::max(hi, c);
+    }
+    return (hi - lo) * s.r;
 }
 
 double FrameEdge(const Sizes &s, double y)

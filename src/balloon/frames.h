@@ -22,10 +22,12 @@ struct Frame {
 };
 
 // What the frames are sized to: r the radius of the circle that frames 0 to 4 hold; w the
-// widest entry as drawn and h the text height, both at the group scale; a second entry or not.
+// widest entry as drawn and h the text height, both at the group scale; a second entry or not;
+// and the centre (x, y) of the balloon drawn, the first point for the first of a stack.
 struct Sizes {
     double r, w, h;
     bool   second;
+    double x, y;
 };
 
 // A leader along its frame's u axis, from `from` to the second point; none where not drawn.
@@ -38,14 +40,22 @@ struct Leader {
 // Writes the circle of radius r around (x, y), its axis at angle th.
 void DrawRing(double x, double y, double r, double th);
 
+// Writes the outline of frame wFRM (0: the circle of frame 1) around the centre of s,
+// axis-aligned, a circle turned by th.
+void DrawOutline(const Sizes &s, double th);
+
 // Writes frame wFRM (1 to FRAMES - 1) around the first point, axis-aligned; returns the leader
 // toward the second point, not drawn where that point lies within the frame (for frame 6: within
 // the entries' box).
 Leader DrawFrame(const Frame &f, const Sizes &s);
 
-// Writes the line that divides frame wFRM between its left and right edges at the first point's
+// Writes the line that divides frame wFRM between its left and right edges at its centre's
 // height, where it has one.
 void DrawDivider(const Sizes &s);
+
+// How far apart the centres of two balloons of a stack stand, their outlines touching: across a
+// row or down a column as wORIENT says (frames 6 and 7: their entries' boxes, h and h/2 apart).
+double StackStep(const Sizes &s);
 
 // How far to the right (and left) of the first point frame wFRM reaches at height y above it.
 double FrameEdge(const Sizes &s, double y);

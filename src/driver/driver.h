@@ -10,9 +10,9 @@ void opt(char *argument, const char *next = nullptr);
 char Refused();
 
 // Creates the replacement of the file of numbers, "QVC_NEXT.$$$", for a run at debug level 0
-// that may number on (-i, -iTEXT), before the host's file is open (which on Windows would keep
-// a second link of it there from going); on Windows it holds the file against another run
-// until it is renamed into place.
+// that may number on (-i, -iTEXT, -i= with a stack), before the host's file is open (which on
+// Windows would keep a second link of it there from going); on Windows it holds the file against
+// another run until it is renamed into place.
 void NumberOpen();
 
 // Decides the label of a numbering run (-i): the one given, the one after the label of the
@@ -20,8 +20,8 @@ void NumberOpen();
 // the error that draws in place of the balloon.
 int Numbering();
 
-// Writes the label drawn into the replacement of the file of numbers and brings it to stable
-// storage; false when that failed.
+// Writes the label drawn (the stack's last) into the replacement of the file of numbers and brings
+// it to stable storage; false when that failed.
 bool NumberSync();
 
 // Stops a run that failed after creating the command file: at debug level 0 the partial files

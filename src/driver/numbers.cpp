@@ -83,7 +83,8 @@ static bool ReadLast(char *last)
 
 void NumberOpen()
 {
-    bool writes = isLABEL >= LABEL_STARTS && isLABEL != LABEL_AGAIN && Refused() == 0;
+    bool writes =
+        isLABEL >= LABEL_STARTS && (isLABEL != LABEL_AGAIN || iJOIN > 0) && Refused() == 0;
     if (isTest == LEVEL_NONE && writes && !TextOpen(&fpn, QVC_NEXT_WORK, true, true))
         Fail(STATUS_NOT_OPEN, MSG_OPEN, QVC_NEXT_WORK);
 }
@@ -113,7 +114,7 @@ int Numbering()
 
 bool NumberSync()
 {
-    const char *label = LABEL.data();
+    const char *label = iJOIN > 0 ? JOIN[static_cast<size_t>(iJOIN - 1)].data() : LABEL.data();
     char        utf8[4 * LABEL_CHARS + 4] = BOM; // a label past ASCII reads back as itself so
     size_t      n = 3, k = 1;
     bool        ascii = true;

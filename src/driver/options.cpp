@@ -21,6 +21,7 @@ enum Take {
     LEVEL,     // the debug level: 0 first, then one digit 1 to 6
     DIAMETER,  // digits with at most one decimal point, above 0 and at most MOST_DIAMETER, into
                // wDIAM
+    STACKED,   // one more balloon in the stack: a label, or none for the next one; JOINS at most
     ACCEPTED,  // any value or none, without effect
 };
 
@@ -54,10 +55,12 @@ const Option OPTIONS[] = {
     {'f', DIGIT,     &wFRM,    0,            FRAMES - 1, nullptr,  nullptr, true,  1   },
     {'h', REMAINDER, &isZEN,   2,            0,          nullptr,  nullptr, false, NONE},
     {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT, nullptr,  &LABEL,  true,  0   },
+    {'j', STACKED,   &iJOIN,   0,            0,          nullptr,  nullptr, true,  7   },
     {'k', DIGIT,     &wEND,    0,            ENDS - 1,   nullptr,  nullptr, true,  5   },
     {'l', TEXT,      &isLABEL, LABEL_GIVEN,  0,          nullptr,  &LABEL,  false, 0   },
     {'m', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
     {'n', REMAINDER, &isNUM,   10,           0,          &isLABEL, nullptr, false, 0   },
+    {'o', DIGIT,     &wORIENT, 0,            1,          nullptr,  nullptr, true,  8   },
     {'p', REMAINDER, &isTEN,   2,            0,          nullptr,  nullptr, false, NONE},
     {'q', TEXT,      &isQTY,   1,            0,          nullptr,  &QTY,    true,  2   },
     {'r', DIGIT,     &wSIZE,   1,            SIZE_CHARS, nullptr,  nullptr, true,  3   },
@@ -116,7 +119,7 @@ bool TakeDiameter(const char *value)
 // a value written after a blank is shown for them as a refused one.
 bool Added(const Option &o)
 {
-    return o.take == TEXT || o.take == DIGIT || o.take == DIAMETER;
+    return o.take == TEXT || o.take == DIGIT || o.take == DIAMETER || o.take == STACKED;
 }
 
 // Sets the option's variable from value; false, changing nothing, for a value that it refuses.
@@ -143,6 +146,11 @@ bool TakeValue(const Option &o, const char *value)
         return true;
     case DIAMETER:
         return TakeDiameter(value);
+    case STACKED:
+        if (*o.var == JOINS || (value[0] != '\0' && !IsLabel(value)))
+            return false;
+        std::strcpy(JOIN[static_cast<size_t>((*o.var)++)].data(), value);
+        return true;
     case ACCEPTED:
         return true;
     }
@@ -172,8 +180,16 @@ void opt(char *argument, const char *next)
     if (o == nullptr || ((tried || blank) && !took))
         ConPrintf(stderr, MSG_OPTION);
     iOPTION++;
-    if (o != nullptr && o->group != NONE && (took || has || blank)) // a bare letter stays unshown
-        REFUSED[static_cast<size_t>(o->group)] = took ? 0 : iOPTION << 8 | argument[1];
+    // A bare letter refused stays unshown, but for -j, whose every value adds a balloon: a later
+    // one takes no refused one's place.
+    bool join = o != nullptr && o->take == STACKED;
+    if (o != nullptr && o->group != NONE && (took || has || blank || join)) {
+        int &refused = REFUSED[static_cast<size_t>(o->group)];
+        if (took && !join)
+            refused = 0;
+        else if (!took && !(join && refused != 0))
+            refused = iOPTION << 8 | argument[1];
+    }
     if (isTest >= LEVEL_READER) { // the options are echoed from the reader's level on
         ConPrintf(stdout, "# --- command line option ---------------\n");
         ConPrintf(stdout, "# --- wLC1=(%d)/(1--9)  wLC2=(%d)/(1--9)  wCN=(%d)/(0--9)\n", wLC1, wLC2,

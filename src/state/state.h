@@ -15,8 +15,9 @@ constexpr int SIZE_CHARS = 8;   // most characters of the label that option -r s
 constexpr int FRAMES = 8;   // frames of option -f: 0 the circle with its tip, 1 to 4 plain, 5 to 7
                             // sized to the text
 constexpr int ENDS = 8;     // leader ends of option -k: 0 as -y and -p say, 1 to 7 one each
-constexpr int REFUSALS = 7; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k,
-                            // -z
+constexpr int REFUSALS = 9; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k,
+                            // -z, -j, -o
+constexpr int JOINS = 8;    // most balloons that option -j adds to the first one's stack
 
 // What isLABEL says the label is, besides the label number's (0). From LABEL_STARTS on the run
 // numbers: the label it draws is kept in the file of numbers for the next.

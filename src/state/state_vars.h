@@ -25,6 +25,10 @@ VAR(int, isSIDE, 0)                         // 1: a text, SIDE, beside the frame
 TAB(char, SIDE, 2 * LABEL_CHARS + 1, '\0')  // the text of option -x as given
 VAR(int, wSIZE, 0)      // 1 to SIZE_CHARS: at least as large as for that many "0" (-r); 0: own size
 VAR(double, wDIAM, 0.0) // frames 0 to 4 at least this diameter at the group scale (-z); 0: none
+TAB(LabelBytes, JOIN, JOINS, LabelBytes{}) // the stack's later labels: the texts of -j as given
+                                           // ("" for the next label), then the labels taken
+VAR(int, iJOIN, 0)   // balloons that -j adds to the stack, 0 to JOINS
+VAR(int, wORIENT, 0) // the stack: 0 a row, 1 a column (-o)
 VAR(int, iOPTION, 0)    // options decoded so far
 TAB(int, REFUSED, REFUSALS, 0) // by group of options, the refused value in force: its option's
                                // number times 256 plus its letter as given; 0 for none

@@ -103,14 +103,15 @@ def main():
         a, b = statistics.median(tt) * 1e3, statistics.median(tc) * 1e3
         print("%-9s %8d %11.3f %11.3f %7.2f %11d %11d %13.3f" %
               (name, os.path.getsize(src), a, b, a / b, mt, mc, statistics.median(t0) * 1e3))
-    # A numbering run (-i) beside a -n run of the small input, both at level 0, interleaved: one
-    # more small read, sync and rename.
+    # A numbering run (-i) and a stack of three (-j -j) beside a -n run of the small input, all at
+    # level 0, interleaved: one more small read, sync and rename; two more balloons.
     run = os.path.join(work, "run-numbering")
     os.mkdir(run)
     src = os.path.join(work, "small.txt")
-    tn, ti = [], []
+    tn, ti, tj = [], [], []
     for i in range(ROUNDS):
-        for argv, times in (([tool, "-n5", "-y1"], tn), ([tool, "-i", "-y1"], ti)):
+        for argv, times in (([tool, "-n5", "-y1"], tn), ([tool, "-i", "-y1"], ti),
+                            ([tool, "-n5", "-j", "-j", "-y1"], tj)):
             shutil.copyfile(src, os.path.join(run, "QVC_TEMP.TXT"))
             s, rc = timed(argv, run)
             assert rc == 0, (argv, rc)
@@ -119,6 +120,9 @@ def main():
     a, b = statistics.median(ti) * 1e3, statistics.median(tn) * 1e3
     print("numbering run of the small input: -i %.3f ms, -n %.3f ms, ratio %.2f (at most 1.5)"
           % (a, b, a / b))
+    c = statistics.median(tj) * 1e3
+    print("stack of three of the small input: -j -j %.3f ms, -n %.3f ms, ratio %.2f (at most 1.5)"
+          % (c, b, c / b))
     shutil.rmtree(work)
 
 

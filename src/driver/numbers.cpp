@@ -118,9 +118,11 @@ bool NumberSync()
     char        utf8[4 * LABEL_CHARS + 4] = BOM; // a label past ASCII reads back as itself so
     size_t      n = 3, k = 1;
     bool        ascii = true;
-    for (const char *s = label; *s != '\0' && n > 0; s += k) {
-        k = IsLead(*s) ? 2 : 1;
+    for (const char *s = label; *s != '\0'; s++)
         ascii = ascii && static_cast<unsigned char>(*s) < 0x80;
+    // An ASCII label is written as it is, without loading the converter.
+    for (const char *s = label; !ascii && *s != '\0' && n > 0; s += k) {
+        k = IsLead(*s) ? 2 : 1;
         size_t m = OsSjisUtf8(s, k, utf8 + n);
         n = m > 0 ? n + m : 0; // a character without a UTF-8 form: the Shift_JIS bytes as given
     }

@@ -56,20 +56,15 @@ static std::size_t InTable(int i, std::size_t count)
     return i >= 0 && static_cast<std::size_t>(i) < count ? static_cast<std::size_t>(i) : 0;
 }
 
-// The balloon trace's list of the points read.
+// The balloon trace's list of the points read: the first four, with -g the others up to the
+// highest number read.
 static void TracePoints()
 {
     ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
-    for (std::size_t i = 0; i <= HPmax; i++)
+    int last = wLEAD != 0 && iPOINTmax > HPmax ? std::min(iPOINTmax, POINTS) : HPmax;
+    for (std::size_t i = 0; i <= static_cast<std::size_t>(last); i++)
         ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", static_cast<int>(i), PX[i],
                   static_cast<int>(i), PY[i]);
-}
-
-static Frame FrameOf()
-{
-    double d = std::sqrt((PX[1] - PX[2]) * (PX[1] - PX[2]) + (PY[1] - PY[2]) * (PY[1] - PY[2]));
-    double th = std::atan2(PY[2] - PY[1], PX[2] - PX[1]);
-    return Frame{d, th, std::sin(th), std::cos(th), PX[1], PY[1]};
 }
 
 // The width of a text as drawn: each double-byte character the text width, each single-byte
@@ -157,7 +152,20 @@ static void DrawColour()
 
 // The tip's arc, the two tangents that meet at the tip, and the circle; returns the leader from
 // twice the radius, drawn where the second point lies no nearer.
-static Leader DrawCircle(const Frame &f, double r)
+// The instruction-data error of the points read, or BALLOON_DRAWN: three or more point records,
+// or a last number above 2; with -g more than POINTS records, or a number above POINTS or one of
+// 1 to the highest that no record gave.
+static int PointError()
+{
+    int all = wLEAD != 0 && iPOINTmax <= POINTS ? (1 << (iPOINTmax + 1)) - 2 : 0; // 1 to N
+    if (wLEAD == 0 ? iPOINTcnt > 2 : iPOINTcnt > POINTS)
+        return BALLOON_POINT_COUNT;
+    if (wLEAD == 0 ? iPOINT > 2 : iPOINTmax > POINTS || (iPOINTbits & all) != all)
+        return BALLOON_POINT_NUMBER;
+    return BALLOON_DRAWN;
+}
+
+static Leader DrawCircle(const Way &f, double r)
 {
     double a = r / SQRT2;
     double t1x = f.X(a, a), t1y = f.Y(a, a);               // circle at +45 degrees
@@ -170,7 +178,7 @@ static Leader DrawCircle(const Frame &f, double r)
     SL3out(t1x, t1y, lx, ly, kx, ky);
     SL3out(t2x, t2y, lx, ly, kx, ky);
     DrawRing(PX[1], PY[1], r, f.th);
-    return Leader{f, 2 * r, !(2 * r > f.d)};
+    return Leader{f, 2 * r, !(2 * r > f.d), true};
 }
 
 // The label (as drawn) at the centre of s, and the second entry below it where there is one.
@@ -259,23 +267,21 @@ int Kobarn1()
     SCALE = G_SCALE[InTable(GROUP, G_SCALE.size())];
     if (isTest == LEVEL_BALLOON)
         TracePoints();
-    if (iPOINTcnt > 2)
-        return BALLOON_POINT_COUNT;
-    if (iPOINT > 2)
-        return BALLOON_POINT_NUMBER;
+    if (int error = PointError(); error != BALLOON_DRAWN)
+        return error;
     char        given[2 * LABEL_CHARS + 1] = "", second[2 * LABEL_CHARS + 1] = "";
     char        beside[2 * LABEL_CHARS + 1] = "";
     const char *label = Labels(given, second, beside);
     if (!StackLabels())
         return BALLOON_NO_NEXT;
-    Frame f = FrameOf();
+    Way   f = WayTo(PX[1], PY[1], PX[2], PY[2]);
     Sizes s = TextSizes(label, second);
     TraceFrame(s, second, beside);
     DrawColour();
     Leader l = wFRM == 0 ? DrawCircle(f, s.r) : DrawFrame(f, s);
     if (isQTY)
         DrawDivider(s);
-    DrawLeader(l, s);
+    DrawLeaders(l, s);
     DrawLabel(label, isLABEL != 0, second, s);
     Sizes last = DrawStack(s, f.th, second);
     if (isSIDE)

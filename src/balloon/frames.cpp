@@ -65,10 +65,10 @@ static void HalfBox(const Sizes &s, double &hx, double &hy)
     hy = (s.second ? b.tall : b.high) * s.h;
 }
 
-// True where the second point lies within the box hx by hy on either side of the first point.
-static bool Within(double hx, double hy)
+// True where (x, y) lies within the box hx by hy on either side of the centre of s.
+static bool Within(const Sizes &s, double x, double y, double hx, double hy)
 {
-    return std::fabs(PX[2] - PX[1]) < hx && std::fabs(PY[2] - PY[1]) < hy;
+    return std::fabs(x - s.x) < hx && std::fabs(y - s.y) < hy;
 }
 
 // Writes the corners' sides of frame wFRM around the centre of s, the corners scaled by sx
@@ -83,14 +83,10 @@ static void DrawSides(const Sizes &s, double sx, double sy)
     }
 }
 
-// A leader from (x, y) to the second point, drawn or not.
-static Leader LeaderFrom(double x, double y, bool drawn)
+Way WayTo(double ox, double oy, double ex, double ey)
 {
-    double dx = PX[2] - x, dy = PY[2] - y, th = std::atan2(dy, dx);
-    return {
-        Frame{std::sqrt(dx * dx + dy * dy), th, std::sin(th), std::cos(th), x, y},
-        0.0, drawn
-    };
+    double dx = ex - ox, dy = ey - oy, th = std::atan2(dy, dx);
+    return Way{std::sqrt(dx * dx + dy * dy), th, std::sin(th), std::cos(th), ox, oy, ex, ey};
 }
 
 // The height of frame 6's line: under the label, or between the two entries.
@@ -103,13 +99,13 @@ static double LineY(const Sizes &s)
 // entries' box grown by h/4: its top or bottom where the second point lies above or below the
 // grown box and within its width, else its left or right, the one nearer that point; drawn
 // where the point lies on or outside the grown box.
-static Leader AloneLeader(const Sizes &s, double hx, double hy)
+static Leader AloneLeader(const Sizes &s, double hx, double hy, double x, double y)
 {
-    double gx = hx + s.h / 4, gy = hy + s.h / 4, dx = PX[2] - PX[1], dy = PY[2] - PY[1];
+    double gx = hx + s.h / 4, gy = hy + s.h / 4, dx = x - s.x, dy = y - s.y;
     bool   across = std::fabs(dy) >= gy && std::fabs(dx) <= gx;
-    double x = across ? PX[1] : dx > 0 ? PX[1] + gx : PX[1] - gx;
-    double y = !across ? PY[1] : dy > 0 ? PY[1] + gy : PY[1] - gy;
-    return LeaderFrom(x, y, !Within(gx, gy));
+    double x0 = across ? s.x : dx > 0 ? s.x + gx : s.x - gx;
+    double y0 = !across ? s.y : dy > 0 ? s.y + gy : s.y - gy;
+    return {WayTo(x0, y0, x, y), 0.0, !Within(s, x, y, gx, gy), false};
 }
 
 void DrawRing(double x, double y, double r, double th)
@@ -133,25 +129,32 @@ void DrawOutline(const Sizes &s, double th)
     }
 }
 
-Leader DrawFrame(const Frame &f, const Sizes &s)
+Leader FrameLeader(const Sizes &s, double x, double y)
 {
-    double hx = 0, hy = 0, half = wFRM == LINE ? FrameEdge(s, 0) : 0;
-    DrawOutline(s, f.th);
+    double hx = 0, hy = 0;
+    Way    w = WayTo(s.x, s.y, x, y);
     if (wFRM >= TEXT_FRAMES) {
         HalfBox(s, hx, hy);
-        if (wFRM == LINE) // from the line's end on the second point's side (left: straight up)
-            return LeaderFrom(PX[2] > PX[1] ? PX[1] + half : PX[1] - half, LineY(s),
-                              !Within(hx, hy));
+        if (wFRM == LINE) { // from the line's end on the point's side (left: straight up)
+            double half = FrameEdge(s, 0);
+            return {WayTo(x > s.x ? s.x + half : s.x - half, LineY(s), x, y), 0.0,
+                    !Within(s, x, y, hx, hy), false};
+        }
         if (wFRM == ALONE)
-            return AloneLeader(s, hx, hy);
-        double across = f.cs != 0 ? hx / std::fabs(f.cs) : HUGE_VAL;
-        double up = f.sn != 0 ? hy / std::fabs(f.sn) : HUGE_VAL;
-        return {f, std::min(across, up), !Within(hx, hy)};
+            return AloneLeader(s, hx, hy, x, y);
+        double across = w.cs != 0 ? hx / std::fabs(w.cs) : HUGE_VAL;
+        double up = w.sn != 0 ? hy / std::fabs(w.sn) : HUGE_VAL;
+        return {w, std::min(across, up), !Within(s, x, y, hx, hy), false};
     }
-    double from = Reach(s.r, f.cs, f.sn); // a polygon's edge by the second point's own offset
-    bool   out =
-        SHAPES[wFRM].corners == 0 ? !(from > f.d) : !(Most(PX[2] - PX[1], PY[2] - PY[1]) < s.r);
-    return {f, from, out};
+    double from = Reach(s.r, w.cs, w.sn); // a polygon's edge by the point's own offset
+    bool   out = SHAPES[wFRM].corners == 0 ? !(from > w.d) : !(Most(x - s.x, y - s.y) < s.r);
+    return {w, from, out, false};
+}
+
+Leader DrawFrame(const Way &w, const Sizes &s)
+{
+    DrawOutline(s, w.th);
+    return FrameLeader(s, w.ex, w.ey);
 }
 
 void DrawDivider(const Sizes &s)

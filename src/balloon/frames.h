@@ -8,9 +8,10 @@ constexpr double RING = 0.95; // a circle's last value over its radius: its line
 
 constexpr int TEXT_FRAMES = 5; // frames from this one on are sized to the entries' box
 
-// A frame of reference: origin (ox, oy), u axis toward the second point, at distance d.
-struct Frame {
-    double d, th, sn, cs, ox, oy;
+// A way from (ox, oy) to (ex, ey), d long at the angle th (its sine and cosine); X and Y give
+// the point u along it and v to its left.
+struct Way {
+    double d, th, sn, cs, ox, oy, ex, ey;
     double X(double u, double v) const
     {
         return ox + (u * cs - v * sn);
@@ -30,11 +31,15 @@ struct Sizes {
     double x, y;
 };
 
-// A leader along its frame's u axis, from `from` to the second point; none where not drawn.
+// The way from (ox, oy) to (ex, ey).
+Way WayTo(double ox, double oy, double ex, double ey);
+
+// A leader along its way, from `from` to the way's end; none where not drawn; tip: frame 0's
+// leader from its tip, whose first ends keep their own rule.
 struct Leader {
-    Frame  f;
+    Way    w;
     double from;
-    bool   drawn;
+    bool   drawn, tip;
 };
 
 // Writes the circle of radius r around (x, y), its axis at angle th.
@@ -44,10 +49,14 @@ void DrawRing(double x, double y, double r, double th);
 // axis-aligned, a circle turned by th.
 void DrawOutline(const Sizes &s, double th);
 
+// The leader of frame wFRM (0: the circle) around the centre of s toward (x, y), from where the
+// way from the centre leaves the frame (frame 6: the line's end on the point's side; frame 7: a
+// side's middle of the grown box), not drawn where the point lies within the frame.
+Leader FrameLeader(const Sizes &s, double x, double y);
+
 // Writes frame wFRM (1 to FRAMES - 1) around the first point, axis-aligned; returns the leader
-// toward the second point, not drawn where that point lies within the frame (for frame 6: within
-// the entries' box).
-Leader DrawFrame(const Frame &f, const Sizes &s);
+// toward the second point (FrameLeader).
+Leader DrawFrame(const Way &w, const Sizes &s);
 
 // Writes the line that divides frame wFRM between its left and right edges at its centre's
 // height, where it has one.

@@ -3,7 +3,8 @@
 
 #include "balloon/frames.h"
 
-// Writes the leader where it is drawn, with its end: as -k says, or the arrow head and the dot as
-// -y and -p say. An end but the dot is drawn only where the leader is at least as long as the
-// head, but for frame 0's arrow head of -y and -k1. The frame's sizes s give the ring its line.
-void DrawLeader(const Leader &l, const Sizes &s);
+// Writes the leaders of the balloon, the first one (toward the second point, frame 0's from its
+// tip) given: with -g1 one more toward each point after the second, with -g2 a leader bent
+// through the points after the second (the first one's segment left out where it is not drawn),
+// its end at the last point; -g0, or two points, the first alone. Each end as -k, -y and -p say.
+void DrawLeaders(const Leader &first, const Sizes &s);

@@ -53,6 +53,7 @@ const Option OPTIONS[] = {
     {'d', DECIMAL,   nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
     {'e', ACCEPTED,  nullptr,  0,            0,          nullptr,  nullptr, false, NONE},
     {'f', DIGIT,     &wFRM,    0,            FRAMES - 1, nullptr,  nullptr, true,  1   },
+    {'g', DIGIT,     &wLEAD,   0,            LEAD_BENT,  nullptr,  nullptr, true,  9   },
     {'h', REMAINDER, &isZEN,   2,            0,          nullptr,  nullptr, false, NONE},
     {'i', TEXT,      &isLABEL, LABEL_STARTS, LABEL_NEXT, nullptr,  &LABEL,  true,  0   },
     {'j', STACKED,   &iJOIN,   0,            0,          nullptr,  nullptr, true,  7   },

@@ -62,7 +62,10 @@ void Point(const Piece &ln)
     Scan sc = From(ln, 3);
     iPOINTcnt++;
     ScanInt(sc, iPOINT); // a failed scan keeps the previous number
-    bool   slot = iPOINT >= 0 && iPOINT <= HPmax;
+    iPOINTmax = iPOINT > iPOINTmax ? iPOINT : iPOINTmax;
+    if (iPOINT >= 0 && iPOINT <= POINTS)
+        iPOINTbits |= 1 << iPOINT;
+    bool   slot = iPOINT >= 0 && iPOINT <= (wLEAD != 0 ? POINTS : HPmax);
     double x = 0.0, y = 0.0; // shown for a number without a slot
     if (slot) {
         auto k = static_cast<size_t>(iPOINT);

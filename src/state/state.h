@@ -9,15 +9,18 @@
 constexpr int GROUPS = 16;      // layer groups 0 to 15, each with its scale
 constexpr int STYLES = 16;      // slots of the text size tables: "cn0" in 0, styles 1 to 10
 constexpr int NOT_TAKEN = 20;   // a first-value copy that no record has given yet
-constexpr int HPmax = 3;        // highest point number with a slot in PX and PY
+constexpr int HPmax = 3;        // highest point number with a slot in PX and PY without -g
+constexpr int POINTS = 9;       // highest point number with a slot with -g: "hp1" to "hp9"
 constexpr int LABEL_CHARS = 16; // most characters of a label of option -l, each of 1 or 2 bytes
 constexpr int SIZE_CHARS = 8;   // most characters of the label that option -r sizes a frame to
-constexpr int FRAMES = 8;   // frames of option -f: 0 the circle with its tip, 1 to 4 plain, 5 to 7
-                            // sized to the text
-constexpr int ENDS = 8;     // leader ends of option -k: 0 as -y and -p say, 1 to 7 one each
-constexpr int REFUSALS = 9; // groups of options that may refuse a value: -anli, -f, -q, -r, -x, -k,
-                            // -z, -j, -o
-constexpr int JOINS = 8;    // most balloons that option -j adds to the first one's stack
+constexpr int FRAMES = 8;    // frames of option -f: 0 the circle with its tip, 1 to 4 plain, 5 to 7
+                             // sized to the text
+constexpr int ENDS = 8;      // leader ends of option -k: 0 as -y and -p say, 1 to 7 one each
+constexpr int REFUSALS = 10; // groups of options that may refuse a value: -anli, -f, -q, -r, -x,
+                             // -k, -z, -j, -o, -g
+constexpr int JOINS = 8;     // most balloons that option -j adds to the first one's stack
+constexpr int LEAD_MANY = 1; // -g1: a leader to each point after the first
+constexpr int LEAD_BENT = 2; // -g2: one leader through the points after the first
 
 // What isLABEL says the label is, besides the label number's (0). From LABEL_STARTS on the run
 // numbers: the label it draws is kept in the file of numbers for the next.

@@ -27,9 +27,10 @@ VAR(int, wSIZE, 0)      // 1 to SIZE_CHARS: at least as large as for that many "
 VAR(double, wDIAM, 0.0) // frames 0 to 4 at least this diameter at the group scale (-z); 0: none
 TAB(LabelBytes, JOIN, JOINS, LabelBytes{}) // the stack's later labels: the texts of -j as given
                                            // ("" for the next label), then the labels taken
-VAR(int, iJOIN, 0)   // balloons that -j adds to the stack, 0 to JOINS
-VAR(int, wORIENT, 0) // the stack: 0 a row, 1 a column (-o)
-VAR(int, iOPTION, 0)    // options decoded so far
+VAR(int, iJOIN, 0)                         // balloons that -j adds to the stack, 0 to JOINS
+VAR(int, wORIENT, 0)                       // the stack: 0 a row, 1 a column (-o)
+VAR(int, wLEAD, 0)   // the points after the first: 0 one leader, LEAD_MANY or LEAD_BENT (-g)
+VAR(int, iOPTION, 0) // options decoded so far
 TAB(int, REFUSED, REFUSALS, 0) // by group of options, the refused value in force: its option's
                                // number times 256 plus its letter as given; 0 for none
 VAR(int, wLC1, 1)              // shown by the option echo only
@@ -61,13 +62,15 @@ TAB(double, MOJI_H, STYLES, 0.0)  // text height by style; 1 to 10 from "hch", 0
 TAB(double, MOJI_D, STYLES, 0.0)  // text spacing by style; 1 to 10 from "hcd", 0 from "cn0"
 TAB(int, MOJI_C, STYLES, 0)       // entry 0 from "cn0"
 TAB(double, G_SCALE, GROUPS, 1.0) // scale of groups 0 to 15, "hs"
-TAB(double, PX, HPmax + 1, 0.0)   // indicated points by "hp" number, 0 to HPmax
-TAB(double, PY, HPmax + 1, 0.0)
+TAB(double, PX, POINTS + 1, 0.0)  // indicated points by "hp" number, 0 to HPmax (-g: POINTS)
+TAB(double, PY, POINTS + 1, 0.0)
 
 // Element file reader: indicated points and counters
-VAR(int, iPOINT, 0)    // number of the last "hp" record, stored or not
-VAR(int, iPOINTcnt, 0) // "hp" records with a recognised marker
-VAR(int, stepcnt, 0)   // last stage seen: 1 "hq", 2 "hh..1", 3 counted line segment
+VAR(int, iPOINT, 0)     // number of the last "hp" record, stored or not
+VAR(int, iPOINTcnt, 0)  // "hp" records with a recognised marker
+VAR(int, iPOINTmax, 0)  // the highest "hp" number read
+VAR(int, iPOINTbits, 0) // bit k set: a record gave the number k, 0 to POINTS
+VAR(int, stepcnt, 0)    // last stage seen: 1 "hq", 2 "hh..1", 3 counted line segment
 
 // Element file reader: the last line segment, which decides whether the next one counts
 VAR(double, ILINEx1, 0.0) // a coordinate that does not convert keeps the previous one

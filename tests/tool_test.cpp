@@ -28,7 +28,7 @@ std::vector<std::string> Goldens(const std::string &suffix)
 TEST(Tool, GoldenRuns)
 {
     const std::vector<std::string> names = Goldens(".in.txt");
-    EXPECT_EQ(names.size(), 208u); // every case of the folder, none lost
+    EXPECT_EQ(names.size(), 235u); // every case of the folder, none lost
     for (const std::string &name : names) {
         const std::string in = ReadFile(name + ".in.txt"), input = in.substr(in.find('\n') + 1);
         Outcome r = RunOn(input, Words(in.substr(0, in.find('\n')))); // the options, then the file
@@ -41,8 +41,8 @@ TEST(Tool, GoldenRuns)
 }
 
 // Options that draw the same: -k0 gives -y and -p back their say, -k1 is the open head of -y1
-// and -k3 the dot of -p1, in every frame, with a long leader, one shorter than the head and one
-// from the frame's edge.
+// and -k3 the dot of -p1, and with two points -g1 and -g2 draw and trace the one leader, in every
+// frame, with a long leader, one shorter than the head and one from the frame's edge.
 TEST(Tool, SameDrawings)
 {
     const std::string in = ReadFile(SOURCE_DIR "/tests/golden/frame-leader-on-the-square.in.txt");
@@ -54,6 +54,9 @@ TEST(Tool, SameDrawings)
         {"-k1",         "-y1"    },
         {"-k3",         "-p1"    },
         {"-k5 -k0 -y1", "-y1"    },
+        {"-g1 -k2",     "-g0 -k2"},
+        {"-g2 -k4 -t2", "-k4 -t2"},
+        {"-g2 -y1 -t3", "-y1 -t3"},
     };
     for (const char *p2 : {"hp2 130 70", "hp2 107 51", "hp2 94 40"})
         for (const auto &pair : pairs)
@@ -63,7 +66,9 @@ TEST(Tool, SameDrawings)
                 host.replace(host.find(at), at.size(), p2);
                 Outcome a = RunOn(host, Words(pair.a + f)), b = RunOn(host, Words(pair.b + f));
                 EXPECT_EQ(a.txt, b.txt) << pair.a << f << " " << p2;
-                EXPECT_NE(a.txt, input) << pair.a << f; // a balloon was drawn
+                EXPECT_EQ(a.work, b.work) << pair.a << f << " " << p2;
+                EXPECT_EQ(a.out, b.out) << pair.a << f << " " << p2;
+                EXPECT_NE(a.txt + a.work, input) << pair.a << f; // a balloon was drawn
             }
 }
 
@@ -121,6 +126,9 @@ TEST(Tool, RefusedValues)
         {.args = {"-o2"},                                                .letter = 'o', .message = true },
         {.args = {"-o", "-o1"},                                          .letter = 0,   .message = true },
         {.args = {"-O1", "-j"},                                          .letter = 0,   .message = false},
+        {.args = {"-g3"},                                                .letter = 'g', .message = true },
+        {.args = {"-G", "1"},                                            .letter = 'G', .message = true },
+        {.args = {"-g", "-g2"},                                          .letter = 0,   .message = true },
     };
     for (const auto &c : cases) {
         Outcome     r = RunOn(input, c.args);

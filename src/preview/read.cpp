@@ -82,6 +82,8 @@ struct Balloon {
     double tall = 0;       // of a frame of four sides: its height
     size_t lead = 0;       // without a frame: 1 + the index of its first line
     size_t first = 0;      // 1 + the index of its first label; 0 before it
+    size_t label = 0;      // 1 + the index of the stack's latest label; 0 before the first
+    bool   next = false;   // a "cc" came: the next text is a label of the stack, no entry
     bool   second = false; // a second entry stands below the label
     double text = 0;       // its text style's height from the host's file; 0: unknown
 };
@@ -180,6 +182,8 @@ bool Read(const std::string &path, const std::vector<double> &heights, Picture &
         }
         if (line.rfind("lc10 #", 0) == 0 && line.size() >= 12) {
             colour = line.substr(5, 7);
+        } else if (word == "cc") {
+            b.next = true;
         } else if (word == "sl" && Numbers(line, 2, v, 6) >= 4) {
             v.resize(v.size() < 6 ? 4 : 6); // two points or three
             Element e{Element::Stroke, {}, 0, "", 0, 0, 0, colour, 0, 0};
@@ -227,9 +231,13 @@ bool Read(const std::string &path, const std::vector<double> &heights, Picture &
             size_t quote = line.find('"');
             if (quote == std::string::npos)
                 continue;
-            bool after = b.first != 0 && pic.elements.back().kind == Element::Label;
+            bool after = b.label != 0 && pic.elements.back().kind == Element::Label && !b.next;
+            bool stacked = b.next && b.first != 0; // as large as the stack's first label
             if (!after)
-                b.first = pic.elements.size() + 1;
+                b.label = pic.elements.size() + 1;
+            if (b.first == 0)
+                b.first = b.label;
+            b.next = false;
             Element e{Element::Label,
                       {{v[0], v[1]}},
                       0,
@@ -240,9 +248,12 @@ bool Read(const std::string &path, const std::vector<double> &heights, Picture &
                       colour,
                       0,
                       b.text};
-            if (b.lead != 0 && !after)
+            if (stacked) {
+                const Element &f = pic.elements[b.first - 1];
+                e.size = f.size, e.height = f.height, e.room = f.room;
+            } else if (b.lead != 0 && !after)
                 Unframed(e, pic.elements[b.lead - 1]);
-            Element *a = after ? &pic.elements[b.first - 1] : nullptr;
+            Element *a = after ? &pic.elements[b.label - 1] : nullptr;
             if (a != nullptr && a->pts[0].x != v[0]) { // beside the frame, as high as the label
                 e.height = a->height;
                 e.size = e.room = e.height * std::max(1.0, TextWidth(e.text));

@@ -57,6 +57,23 @@ double HalfWidth(const std::vector<Point> &loop)
     return (hi->x - lo->x) / 2;
 }
 
+// Whether a closed run of lines is the same mirrored left to right, as every frame drawn of
+// lines is: a bent leader that ends where it began is none.
+bool Mirrored(const std::vector<Point> &loop)
+{
+    auto [lo, hi] = std::minmax_element(loop.begin(), loop.end(),
+                                        [](const Point &a, const Point &b) { return a.x < b.x; });
+    double mid = lo->x + hi->x, near = 1e-9 * (hi->x - lo->x + 1);
+    for (const Point &p : loop) {
+        bool twin = false;
+        for (const Point &q : loop)
+            twin = twin || (std::fabs(p.x + q.x - mid) <= near && std::fabs(p.y - q.y) <= near);
+        if (!twin)
+            return false;
+    }
+    return true;
+}
+
 // The size of a label without a frame from the balloon's first line: a level line below it is
 // the line under the label, 3/4 of the text height below it (frame 6); any other is the leader
 // from the edge of the label's box (frame 7), h high and about as wide as the text.
@@ -195,7 +212,8 @@ bool Read(const std::string &path, const std::vector<double> &heights, Picture &
             if (loop.empty() || loop.back().x != v[0] || loop.back().y != v[1] || v.size() > 4)
                 loop = {e.pts[0]};
             loop.push_back(e.pts[1]);
-            if (loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y && b.textSize == 0) {
+            bool closed = loop.size() > 3 && v[2] == loop[0].x && v[3] == loop[0].y;
+            if (closed && b.textSize == 0 && Mirrored(loop)) {
                 b.textSize = Inradius(loop), b.room = HalfWidth(loop), b.lead = 0;
                 auto [lo, hi] =
                     std::minmax_element(loop.begin(), loop.end(),

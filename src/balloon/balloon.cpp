@@ -153,14 +153,15 @@ static void DrawColour()
 // The tip's arc, the two tangents that meet at the tip, and the circle; returns the leader from
 // twice the radius, drawn where the second point lies no nearer.
 // The instruction-data error of the points read, or BALLOON_DRAWN: three or more point records,
-// or a last number above 2; with -g more than POINTS records, or a number above POINTS or one of
-// 1 to the highest that no record gave.
+// or a last number above 2; with -g and a number above 2, more than POINTS records, or a number
+// above POINTS or one of 1 to the highest that no record gave.
 static int PointError()
 {
-    int all = wLEAD != 0 && iPOINTmax <= POINTS ? (1 << (iPOINTmax + 1)) - 2 : 0; // 1 to N
-    if (wLEAD == 0 ? iPOINTcnt > 2 : iPOINTcnt > POINTS)
+    bool more = wLEAD != 0 && iPOINTmax > 2; // with two points, as without -g
+    int  all = more && iPOINTmax <= POINTS ? (1 << (iPOINTmax + 1)) - 2 : 0; // 1 to N
+    if (!more ? iPOINTcnt > 2 : iPOINTcnt > POINTS)
         return BALLOON_POINT_COUNT;
-    if (wLEAD == 0 ? iPOINT > 2 : iPOINTmax > POINTS || (iPOINTbits & all) != all)
+    if (!more ? iPOINT > 2 : iPOINTmax > POINTS || (iPOINTbits & all) != all)
         return BALLOON_POINT_NUMBER;
     return BALLOON_DRAWN;
 }

@@ -127,6 +127,7 @@ TEST(Tool, RefusedValues)
         {.args = {"-o", "-o1"},                                          .letter = 0,   .message = true },
         {.args = {"-O1", "-j"},                                          .letter = 0,   .message = false},
         {.args = {"-g3"},                                                .letter = 'g', .message = true },
+        {.args = {"-j12345678901234567", "-z10", "-o1", "-g1"},          .letter = 'j', .message = true },
         {.args = {"-G", "1"},                                            .letter = 'G', .message = true },
         {.args = {"-g", "-g2"},                                          .letter = 0,   .message = true },
     };

@@ -2,7 +2,8 @@
 # Makes sure that the Debian packages of each named purpose are installed:
 #   build     the tool and balloon-preview: cmake, g++, make
 #   bench     the benchmark: python3, and GNU time for the peak memory (/usr/bin/time)
-#   tests     the test suite: GoogleTest (its sources build it for Windows too)
+#   tests     the test suite: GoogleTest (its sources build it for Windows too), python3 (a
+#             socket planted in the failure table)
 #   fuzz      the fuzz target: clang and its runtime libraries (the sanitizer build uses g++)
 #   windows   the Windows executables and their tests: mingw-w64 for x86_64 and i686, Wine with
 #             32-bit support (the i386 architecture is added for it)
@@ -15,7 +16,7 @@ packages() {
     case "$1" in
     build) echo cmake g++ make ;;
     bench) echo python3 time ;;
-    tests) echo libgtest-dev googletest ;;
+    tests) echo libgtest-dev googletest python3 ;;
     fuzz) echo clang libclang-rt-dev ;; # the runtime of the default clang, whatever its version
     windows) echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 ;;
     *)

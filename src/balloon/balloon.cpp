@@ -150,14 +150,12 @@ static void DrawColour()
         ConPrintf(stdout, "#  Solid(%d)  color-hex(%x)\n", static_cast<int>(clr), inRGB[clr]);
 }
 
-// The tip's arc, the two tangents that meet at the tip, and the circle; returns the leader from
-// twice the radius, drawn where the second point lies no nearer.
 // The instruction-data error of the points read, or BALLOON_DRAWN: three or more point records,
 // or a last number above 2; with -g and a number above 2, more than POINTS records, or a number
 // above POINTS or one of 1 to the highest that no record gave.
 static int PointError()
 {
-    bool more = wLEAD != 0 && iPOINTmax > 2; // with two points, as without -g
+    bool more = LastPoint() > 2; // with two points, as without -g
     int  all = more && iPOINTmax <= POINTS ? (1 << (iPOINTmax + 1)) - 2 : 0; // 1 to N
     if (!more ? iPOINTcnt > 2 : iPOINTcnt > POINTS)
         return BALLOON_POINT_COUNT;
@@ -166,6 +164,8 @@ static int PointError()
     return BALLOON_DRAWN;
 }
 
+// The tip's arc, the two tangents that meet at the tip, and the circle; returns the leader from
+// twice the radius, drawn where the second point lies no nearer.
 static Leader DrawCircle(const Way &f, double r)
 {
     double a = r / SQRT2;

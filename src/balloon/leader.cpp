@@ -71,7 +71,7 @@ static void EndStrokes(const Way &w, double S)
     SL2out(w.ex, w.ey, w.X(back, -side), w.Y(back, -side));
 }
 
-// Writes end `end` at the second point; width is the frame's line width.
+// Writes end `end` at the end of the way w; width is the frame's line width.
 static void DrawEnd(int end, const Way &w, double S, double width)
 {
     switch (end) {
@@ -102,7 +102,7 @@ static void DrawLeader(const Leader &l, const Sizes &s, bool end)
     bool       first = wEND == END_BY_OPTIONS || wEND == END_OPEN || wEND == END_DOT;
     bool       fits = (l.tip && first) || !(w.d - l.from < HEAD_LENGTH * S);
     bool       ring = end && wEND == END_CIRCLE && fits; // the leader ends on the circle
-    if (isTest == LEVEL_BALLOON && wLEAD != 0 && iPOINTmax > 2)
+    if (isTest == LEVEL_BALLOON && LastPoint() > 2)
         ConPrintf(stdout, "#  leader  from(%.1f, %.1f)  to(%.1f, %.1f)\n", w.X(l.from, 0),
                   w.Y(l.from, 0), w.ex, w.ey);
     SL2out(w.X(l.from, 0), w.Y(l.from, 0), ring ? w.X(w.d - S, 0) : w.ex,
@@ -115,15 +115,20 @@ static void DrawLeader(const Leader &l, const Sizes &s, bool end)
         DrawEnd(wEND, w, S, width);
 }
 
+int LastPoint()
+{
+    return wLEAD != 0 && iPOINTmax > 2 ? iPOINTmax : 2;
+}
+
 void DrawLeaders(const Leader &first, const Sizes &s)
 {
-    int last = wLEAD != 0 && iPOINTmax > 2 ? iPOINTmax : 2; // with two points, as without -g
-    if (wLEAD != LEAD_BENT || last == 2)
+    int last = LastPoint();
+    if (wLEAD != LEAD_BENT || last == 2) {
         DrawLeader(first, s, true);
-    for (std::size_t k = 3; wLEAD == LEAD_MANY && k <= static_cast<std::size_t>(last); k++)
-        DrawLeader(FrameLeader(s, PX[k], PY[k]), s, true);
-    if (wLEAD != LEAD_BENT || last == 2)
+        for (std::size_t k = 3; wLEAD == LEAD_MANY && k <= static_cast<std::size_t>(last); k++)
+            DrawLeader(FrameLeader(s, PX[k], PY[k]), s, true);
         return;
+    }
     Leader segment = first; // the one before the last, once another follows; equal points none
     for (std::size_t k = 3; k <= static_cast<std::size_t>(last); k++) {
         if (PX[k] == PX[k - 1] && PY[k] == PY[k - 1])

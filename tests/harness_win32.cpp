@@ -2,6 +2,7 @@
 // modes.
 #include "harness.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <windows.h>
@@ -57,12 +58,26 @@ intptr_t Start(const std::string &dir, const std::vector<std::string> &args, con
     si.hStdOutput = open(out);
     si.hStdError = open(err);
     PROCESS_INFORMATION pi{};
-    bool ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
-                             &si, &pi);
+    bool                ok = false;
+    DWORD               why = 0;
+    // Wine has been seen, rarely, to fail a start: it is tried again a few times after a moment,
+    // and a start that still fails leaves its reason where the program's messages go
+    for (int tries = 0; !ok && tries < 5; tries++) {
+        if (tries > 0)
+            Sleep(200);
+        ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                            &si, &pi);
+        why = ok ? 0 : GetLastError();
+    }
     CloseHandle(si.hStdOutput);
     CloseHandle(si.hStdError);
-    if (!ok)
+    if (!ok) {
+        if (std::FILE *f = err.empty() ? nullptr : std::fopen(err.c_str(), "wb")) {
+            std::fprintf(f, "cannot start %s: error %lu\n", program, why);
+            std::fclose(f);
+        }
         return 0;
+    }
     CloseHandle(pi.hThread);
     return reinterpret_cast<intptr_t>(pi.hProcess);
 }

@@ -103,7 +103,7 @@ TEST(Faults, Failures)
     const std::string                  records = Records(6000), over = Records(49999);
     std::map<std::string, std::string> done; // the command file of a fresh run, by its option
     const std::vector<Case>            cases = Cases("failures.txt");
-    EXPECT_EQ(cases.size(), 199u); // every row of the file, none lost
+    EXPECT_EQ(cases.size(), 202u); // every row of the file, none lost
     for (const Case &c : cases) {
         const std::string what = c.at("what"), host = Field(c, "host", T), arg = Field(c, "arg"),
                           as = Field(c, "as"), fault = Field(c, "fault"), hold = Field(c, "hold"),
@@ -137,6 +137,7 @@ TEST(Faults, Failures)
             kept[name] = ReadFile(dir + "/" + name);
         std::error_code ec;
         const fs::perms mode = fs::status(txt, ec).permissions(); // none for a link loop
+        const fs::perms nmode = fs::status(numbers, ec).permissions();
         SetFault(fault);
         Outcome r =
             !hold.empty()
@@ -157,6 +158,7 @@ TEST(Faults, Failures)
         EXPECT_TRUE(!c.count("whole") || ReadFile(dir + "/" + W) == done[same]) << what;
         if (c.count("next") || c.count("counter")) { // a FIFO there is never opened
             EXPECT_EQ(ReadFile(numbers), Field(c, "counter", Field(c, "next"))) << what;
+            EXPECT_TRUE(!c.count("next") || fs::status(numbers, ec).permissions() == nmode) << what;
         }
         EXPECT_TRUE(!c.count("drawn") || // a FIFO at the host's name is never opened
                     (ReadFile(txt) + ReadFile(dir + "/" + W)).find(c.at("drawn")) !=

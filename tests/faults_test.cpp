@@ -77,7 +77,9 @@ const char *T = "QVC_TEMP.TXT", *W = "QVC_TEMP.$$$", *N = "QVC_NEXT.TXT";
 void Shell(const Scratch &root, const std::string &command)
 {
     Wait(Start(root.path, {"-c", "(" + command + "); touch done"}, "/bin/sh"));
-    for (int i = 0; i < 5000 && !fs::exists(root.At("done")); i++)
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::seconds(30); // a loaded machine
+    while (!fs::exists(root.At("done")) && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     fs::remove(root.At("done"));
 }

@@ -146,6 +146,21 @@ TEST(Tool, RefusedValues)
     }
 }
 
+// The ten colours of -b by their numbers, written once before the balloon's outlines; numbers
+// past nine count on from zero.
+TEST(Tool, Colours)
+{
+    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const char *const colours[] = {"000000", "ff0000", "008000", "0000ff", "ffa500",
+                                   "ee82ee", "00ffff", "a52a2a", "808000", "808080"};
+    for (int n = 0; n < 12; n++) {
+        const std::string txt = RunOn(input, {"-b" + std::to_string(n)}).txt;
+        const std::string line = std::string("lc10 #") + colours[n % 10] + "\r\n";
+        EXPECT_NE(txt.find(line), std::string::npos) << n;
+        EXPECT_EQ(txt.find("lc10 #"), txt.rfind("lc10 #")) << n;
+    }
+}
+
 // Frame 7, the text alone: the leader from the middle of the side of the entries' box grown by
 // h/4 (h 6, the box 7 wide and 6 high, with -q 15 high) that faces the second point, in eight
 // directions; none from within the grown box, one from its edge.

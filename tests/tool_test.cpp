@@ -21,6 +21,15 @@ std::vector<std::string> Goldens(const std::string &suffix)
     return names;
 }
 
+// The host's file of the golden run end-tick-long (the first point (100, 50), the second
+// (130, 70)), its second point record replaced by at where one is given.
+std::string EndTickHost(const std::string &at = "")
+{
+    static const std::string host = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const std::string        second = "hp2 130 70";
+    return at.empty() ? host : std::string(host).replace(host.find(second), second.size(), at);
+}
+
 // Every case of tests/golden: NAME.in.txt holds the options on its first line and the host's
 // file after it, NAME.out.txt the command file (in QVC_TEMP.TXT after a normal run; at a debug
 // level in 'QVC_TEMP.$$$', QVC_TEMP.TXT unchanged), NAME.con.txt and NAME.err.txt the standard
@@ -78,7 +87,7 @@ TEST(Tool, SameDrawings)
 // letter before another option and the host's own options keep their ways.
 TEST(Tool, RefusedValues)
 {
-    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const std::string input = EndTickHost();
     const struct {
         std::vector<std::string> args;
         char                     letter; // of the error line; 0: a balloon drawn
@@ -150,7 +159,7 @@ TEST(Tool, RefusedValues)
 // past nine count on from zero.
 TEST(Tool, Colours)
 {
-    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
+    const std::string input = EndTickHost();
     const char *const colours[] = {"000000", "ff0000", "008000", "0000ff", "ffa500",
                                    "ee82ee", "00ffff", "a52a2a", "808000", "808080"};
     for (int n = 0; n < 12; n++) {
@@ -166,7 +175,6 @@ TEST(Tool, Colours)
 // directions; none from within the grown box, one from its edge.
 TEST(Tool, TextAloneLeaders)
 {
-    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
     const struct {
         const char *second; // -q's value, or ""
         double      x2, y2; // the second point; the first is (100, 50)
@@ -194,12 +202,10 @@ TEST(Tool, TextAloneLeaders)
         char at[64], from[160];
         std::snprintf(at, sizeof at, "hp2 %g %g", c.x2, c.y2);
         std::snprintf(from, sizeof from, "sl %.12f %.12f %.12f %.12f\r\n", c.x1, c.y1, c.x2, c.y2);
-        std::string host = input;
-        host.replace(host.find("hp2 130 70"), 10, at);
         std::vector<std::string> args = {"-f7", "-l12", "-h0"};
         if (c.second[0] != '\0')
             args.push_back(std::string("-q") + c.second);
-        Outcome r = RunOn(host, args);
+        Outcome r = RunOn(EndTickHost(at), args);
         EXPECT_EQ(r.txt.find(c.drawn ? from : "sl ") != std::string::npos, c.drawn) << at;
     }
 }
@@ -209,8 +215,7 @@ TEST(Tool, TextAloneLeaders)
 // label 3 wide: the frame's full width or height, for frames 5 to 7 the boxes h or h/2 apart).
 TEST(Tool, StackPlaces)
 {
-    const std::string input = ReadFile(SOURCE_DIR "/tests/golden/end-tick-long.in.txt");
-    const double      root3 = std::sqrt(3.0);
+    const double root3 = std::sqrt(3.0);
     const struct {
         int    frame;
         double row, column; // the steps
@@ -232,10 +237,9 @@ TEST(Tool, StackPlaces)
                 const double step = 2 * (column ? c.column : c.row) * side;
                 std::snprintf(label, sizeof label, "ch %.6f %.6f 3 0 \"3\r\n",
                               100.2 + (column ? 0 : step), 50 + (column ? step : 0));
-                std::string host = input;
-                host.replace(host.find("hp2 130 70"), 10, at);
-                Outcome r = RunOn(host, {"-l1", "-j", "-j", "-h0", "-o" + std::to_string(column),
-                                         "-f" + std::to_string(c.frame)});
+                Outcome r =
+                    RunOn(EndTickHost(at), {"-l1", "-j", "-j", "-h0", "-o" + std::to_string(column),
+                                            "-f" + std::to_string(c.frame)});
                 EXPECT_NE(r.txt.find(label), std::string::npos)
                     << c.frame << " " << column << " " << side << "\n"
                     << r.txt;

@@ -28,24 +28,14 @@ int At(const char *s, size_t n, size_t k)
     return k <= n ? static_cast<unsigned char>(s[k - 1]) : -1;
 }
 
-// Scans up to count doubles from column col into t from slot first; stops at the first that does
-// not convert, which keeps its value and every later one's.
-template <typename Table>
-void Doubles(const char *s, size_t n, size_t col, Table &t, size_t first, size_t count)
-{
-    Scan sc = ScanFrom(s, n, col);
-    for (size_t i = first; i < first + count; i++)
-        ScanDouble(sc, t[i]);
-}
-
 // Takes what the first piece of a line says of text heights, scales and the group.
 void Record(const char *s, size_t n)
 {
     int c1 = At(s, n, 1), c2 = At(s, n, 2), c3 = At(s, n, 3);
     if (c1 == 'h' && c2 == 's') {
-        Doubles(s, n, 4, scales, 0, kGroups);
+        ScanDoubles(ScanFrom(s, n, 4), scales, 0, kGroups);
     } else if (c1 == 'h' && c2 == 'c' && c3 == 'h') {
-        Doubles(s, n, 5, heights, 1, 10);
+        ScanDoubles(ScanFrom(s, n, 5), heights, 1, 10);
     } else if (c1 == 'l' && c2 == 'g') {
         Scan sc = ScanFrom(s, n, 3);
         ScanHex(sc, group);

@@ -36,13 +36,6 @@ void First(int &copy, int value)
         copy = value;
 }
 
-// Scans n doubles into consecutive table entries; stops at the first that does not convert.
-template <typename Table> void Doubles(Scan sc, Table &t, size_t first, size_t n)
-{
-    for (size_t i = first; i < first + n; i++)
-        ScanDouble(sc, t[i]);
-}
-
 // Line segment record: four coordinates; a segment of non-zero length is the third stage.
 void LineSegment(const Piece &ln)
 {
@@ -132,15 +125,15 @@ void HRecord(const Piece &ln)
             Point(ln);
         break;
     case 's': // "hs": sixteen group scales
-        Doubles(From(ln, 4), G_SCALE, 0, GROUPS);
+        ScanDoubles(From(ln, 4), G_SCALE, 0, GROUPS);
         break;
     case 'c': // "hcw", "hch", "hcd": text sizes of styles 1 to 10
         if (At(ln, 3) == 'w')
-            Doubles(From(ln, 5), MOJI_W, 1, 10);
+            ScanDoubles(From(ln, 5), MOJI_W, 1, 10);
         else if (At(ln, 3) == 'h')
-            Doubles(From(ln, 5), MOJI_H, 1, 10);
+            ScanDoubles(From(ln, 5), MOJI_H, 1, 10);
         else if (At(ln, 3) == 'd')
-            Doubles(From(ln, 5), MOJI_D, 1, 10);
+            ScanDoubles(From(ln, 5), MOJI_D, 1, 10);
         break;
     }
 }

@@ -1,5 +1,6 @@
 // The field scanner: decimal, hexadecimal and floating-point fields read as the standard
-// formatted input reads "%d", "%x" and "%lf", shared by the reader and the option decoder.
+// formatted input reads "%d", "%x" and "%lf", shared by the reader, the option decoder and the
+// preview.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,14 @@ Scan ScanFrom(const char *s, size_t n, size_t col);
 bool ScanInt(Scan &sc, int &v);
 bool ScanHex(Scan &sc, int &v);
 bool ScanDouble(Scan &sc, double &v);
+
+// Reads n fields into t[first] to t[first + n - 1] in turn, as ScanDouble reads each: from the
+// first that does not convert on, each keeps its value.
+template <typename Table> void ScanDoubles(Scan sc, Table &t, size_t first, size_t n)
+{
+    for (size_t i = first; i < first + n; i++)
+        ScanDouble(sc, t[i]);
+}
 
 // The whole of a zero-terminated text as atoi and atof read it: no number gives 0.
 int    ReadInt(const char *s);

@@ -61,7 +61,7 @@ static std::size_t InTable(int i, std::size_t count)
 static void TracePoints()
 {
     ConPrintf(stdout, "# Point ---- Kobarn1() --- cnt<%d>----- \n", iPOINTcnt);
-    int last = wLEAD != 0 && iPOINTmax > HPmax ? std::min(iPOINTmax, POINTS) : HPmax;
+    int last = std::clamp(LastPoint(), HPmax, POINTS);
     for (std::size_t i = 0; i <= static_cast<std::size_t>(last); i++)
         ConPrintf(stdout, "#     PX[%d]=%.1f PY[%d]=%.1f \n", static_cast<int>(i), PX[i],
                   static_cast<int>(i), PY[i]);
